@@ -1,0 +1,93 @@
+#include "channels/transport_bar.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+QPushButton* button(const char* name, const QString& caption, bool toggle, QWidget* parent)
+{
+    auto* widget = new QPushButton(caption, parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setCheckable(toggle);
+    widget->setMinimumHeight(34);
+    return widget;
+}
+
+QLabel* label(const char* name, const QString& text, QWidget* parent)
+{
+    auto* widget = new QLabel(text, parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+} // namespace
+
+TransportBar::TransportBar(const SettingsFiles& settings, QAction* repeatPlaylistEntry,
+                           QWidget* parent)
+    : QWidget(parent)
+    , m_settings(settings)
+    , m_repeatEntry(repeatPlaylistEntry)
+{
+    setObjectName("transport");
+    m_repeat = button("btnrepeatplaylist", "REPEAT PLAYLIST", true, this);
+    m_autostart = button("autostart", "AUTOSTART", true, this);
+    m_playAfterLoad = button("chkPlayAfterLoad", "PLAY AFTER LOAD", true, this);
+    m_automatic = button("btnAutomatic", "AUTOMATIC PLAY", true, this);
+    m_playlistName = label("nome", {}, this);
+    m_clipCount = label("tot1", "0", this);
+
+    connect(m_repeatEntry, &QAction::triggered, this, &TransportBar::setRepeatPlaylist);
+    connect(m_repeat, &QPushButton::clicked, this, &TransportBar::setRepeatPlaylist);
+    connect(m_autostart, &QPushButton::clicked, this,
+            [this](bool down) { store(SettingsFile::Autostart, down); });
+    connect(m_playAfterLoad, &QPushButton::clicked, this,
+            [this](bool down) { store(SettingsFile::PlayAfterLoad, down); });
+    connect(m_automatic, &QPushButton::clicked, this,
+            [this](bool down) { store(SettingsFile::AutomaticPlay, down); });
+
+    auto* layout = new QGridLayout(this);
+    const char* transport[][2] = {
+        {"btnPlayA", "LOAD"}, {"btnStopA", "STOP"}, {"btnResume", "PLAY"}, {"btnPauseA", "PAUSE"}};
+    for (int i = 0; i < 4; ++i)
+        layout->addWidget(button(transport[i][0], transport[i][1], false, this), 0, i);
+    layout->addWidget(m_playAfterLoad, 1, 0);
+    layout->addWidget(m_repeat, 1, 1);
+    layout->addWidget(m_autostart, 1, 2);
+    layout->addWidget(m_automatic, 1, 3);
+    layout->addWidget(new QLabel("PLAYLIST", this), 2, 0);
+    layout->addWidget(m_playlistName, 2, 1);
+    layout->addWidget(new QLabel("CLIPS", this), 2, 2);
+    layout->addWidget(m_clipCount, 2, 3);
+    layout->addWidget(new QLabel("DESTINATION PLAYLIST", this), 3, 0, 1, 2);
+    layout->addWidget(label("destinazione", "-", this), 3, 2, 1, 2);
+}
+
+void TransportBar::setRepeatPlaylist(bool on)
+{
+    m_repeatEntry->setChecked(on);
+    m_repeat->setChecked(on);
+    store(SettingsFile::RepeatPlaylist, on);
+}
+
+void TransportBar::restoreSwitches(bool repeatPlaylist, bool autostart, bool playAfterLoad,
+                                   bool automaticPlay)
+{
+    m_repeatEntry->setChecked(repeatPlaylist);
+    m_repeat->setChecked(repeatPlaylist);
+    m_autostart->setChecked(autostart);
+    m_playAfterLoad->setChecked(playAfterLoad);
+    m_automatic->setChecked(automaticPlay);
+}
+
+void TransportBar::showPlaylist(const QString& name, int clipCount)
+{
+    m_playlistName->setText(name);
+    m_clipCount->setText(QString::number(clipCount));
+}
+
+void TransportBar::store(const QString& file, bool on)
+{
+    if (!m_settings.write(file, on ? "1" : "0"))
+        emit settingsWriteFailed(QStringLiteral("Cannot write %1").arg(m_settings.path(file)));
+}

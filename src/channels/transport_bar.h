@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/settings_files.h"
+
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class QPushButton;
+
+// Player A's transport: "LOAD", "STOP", "PLAY", "PAUSE", the four switches that survive a
+// restart ("PLAY AFTER LOAD", "REPEAT PLAYLIST", "AUTOSTART", "AUTOMATIC PLAY") and the
+// current and destination playlist captions.
+class TransportBar : public QWidget {
+    Q_OBJECT
+public:
+    // repeatPlaylistEntry is the menu entry "Repeat playlist", which the button follows.
+    TransportBar(const SettingsFiles& settings, QAction* repeatPlaylistEntry,
+                 QWidget* parent = nullptr);
+
+    // The switches as stored: each is written when the operator flips it.
+    void setRepeatPlaylist(bool on);
+    void restoreSwitches(bool repeatPlaylist, bool autostart, bool playAfterLoad,
+                         bool automaticPlay);
+
+    void showPlaylist(const QString& name, int clipCount);
+
+signals:
+    // A switch could not be stored; the text names the file.
+    void settingsWriteFailed(const QString& message);
+
+private:
+    void store(const QString& file, bool on);
+
+    SettingsFiles m_settings;
+    QAction* m_repeatEntry;
+    QPushButton* m_repeat;
+    QPushButton* m_autostart;
+    QPushButton* m_playAfterLoad;
+    QPushButton* m_automatic;
+    QLabel* m_playlistName;
+    QLabel* m_clipCount;
+};

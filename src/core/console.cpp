@@ -1,0 +1,52 @@
+#include "core/console.h"
+
+#include "core/main_window.h"
+#include "stage/output_window.h"
+
+#include <QDialog>
+
+namespace {
+template <class W> std::unique_ptr<QWidget> makeWindow(const char* name, const QString& caption)
+{
+    auto created = std::make_unique<W>();
+    created->setObjectName(QString::fromLatin1(name));
+    created->setWindowTitle(caption);
+    return created;
+}
+} // namespace
+
+Console::Console(SettingsFiles settings, PlatformServices services)
+    : m_main(std::make_unique<MainWindow>(std::move(settings), std::move(services)))
+{
+}
+
+Console::~Console() = default;
+
+bool Console::start()
+{
+    if (!m_main->FormCreate())
+        return false;
+    m_windows.push_back(makeWindow<QWidget>("layersetup", "STAGE SETUP"));
+    m_windows.push_back(makeWindow<QWidget>("filtri", "  Filter"));
+    m_windows.push_back(makeWindow<QDialog>("NuovoTesto", {}));
+    m_windows.push_back(makeWindow<QDialog>("AddConnection", "Connections"));
+    m_windows.push_back(makeWindow<QWidget>("f_azioni", "Action PAD"));
+    m_windows.push_back(makeWindow<QDialog>("addAction", "Action Script"));
+    m_windows.push_back(std::make_unique<OutputWindow>(OutputWindow::Role::Background));
+    m_windows.push_back(std::make_unique<OutputWindow>(OutputWindow::Role::LayerA));
+    m_windows.push_back(std::make_unique<OutputWindow>(OutputWindow::Role::LayerB));
+    m_windows.push_back(makeWindow<QDialog>("elencoMIDI", "MIDI Mapper"));
+    m_windows.push_back(makeWindow<QDialog>("elencoDMX", "DMX Mapper"));
+    m_main->FormShow(window("filtri"), window("f_azioni"));
+    return true;
+}
+
+QWidget* Console::window(const QString& name) const
+{
+    if (name == m_main->objectName())
+        return m_main.get();
+    for (const auto& created : m_windows)
+        if (created->objectName() == name)
+            return created.get();
+    return nullptr;
+}

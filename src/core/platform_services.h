@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+// Devices and libraries the console asks for at start-up. The components that talk to them
+// live elsewhere (MIDI, capture devices, Art-Net); the console only needs these questions.
+// A service that is not there (null) is treated as "nothing available": its menu entries
+// are disabled and its lists stay empty.
+
+class MidiInputDevices {
+public:
+    virtual ~MidiInputDevices() = default;
+    // Product names of the MIDI input devices, by device number.
+    virtual QStringList productNames() = 0;
+};
+
+class CaptureDevices {
+public:
+    virtual ~CaptureDevices() = default;
+    // Names of the video capture devices, as the encoder takes them ("video=Name").
+    virtual QStringList videoDevices() = 0;
+};
+
+class ArtNetLibrary {
+public:
+    virtual ~ArtNetLibrary() = default;
+    // Received DMX channel values: subnet, universe, channel, value.
+    using Receiver = std::function<void(int subnet, int universe, int channel, int value)>;
+    virtual void activate(Receiver receiver) = 0;
+    virtual void deactivate() = 0;
+    virtual void showConfig() = 0;
+};
+
+struct PlatformServices {
+    std::unique_ptr<MidiInputDevices> midi;
+    std::unique_ptr<CaptureDevices> capture;
+    // Loads the Art-Net library; null when it cannot be loaded.
+    std::function<std::unique_ptr<ArtNetLibrary>()> loadArtNet;
+};

@@ -1,0 +1,81 @@
+#include "core/preferences_page.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace {
+QGroupBox* choice(const char* name, const QString& caption, const QStringList& items,
+                  QWidget* parent)
+{
+    auto* box = new QGroupBox(caption, parent);
+    auto* combo = new QComboBox(box);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->addItems(items);
+    (new QVBoxLayout(box))->addWidget(combo);
+    return box;
+}
+} // namespace
+
+PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("Preferences");
+    auto* loading = new QVBoxLayout;
+    const char* checks[][2] = {{"chkLoadAspectRatio", "Load aspect ratio"},
+                               {"chkLoadSpeedValue", "Load speed value"},
+                               {"chkLoadFilters", "Load filters"},
+                               {"chkLoadVolumeValue", "Load volume value"},
+                               {"chkLoadStage", "Load stage"},
+                               {"chkActionActivated", "Action activated"}};
+    for (const auto& [name, caption] : checks) {
+        auto* check = new QCheckBox(QString::fromLatin1(caption), this);
+        check->setObjectName(QString::fromLatin1(name));
+        check->setChecked(true);
+        loading->addWidget(check);
+    }
+    m_loadFilters = findChild<QCheckBox*>("chkLoadFilters");
+    loading->addStretch();
+
+    auto* server = new QGroupBox("  Listen TCP Server   ", this);
+    auto* port = new QLineEdit("1717", server);
+    port->setObjectName("txtPort");
+    port->setValidator(new QIntValidator(1, 65535, port));
+    auto* active = new QCheckBox("Server active", server);
+    active->setObjectName("chkServerActive");
+    m_localIp = new QLabel("255.255.255.255", server);
+    m_localIp->setObjectName("txtLocalIP");
+    auto* serverForm = new QFormLayout(server);
+    serverForm->addRow("Port", port);
+    serverForm->addRow(active);
+    serverForm->addRow(m_localIp);
+
+    auto* defaults = new QVBoxLayout;
+    defaults->addWidget(choice("chkDefaultStatus", "  Default end status  ",
+                               {"LAST FRAME", "LOOP", "BLACK", "NEXT CLIP"}, this));
+    defaults->addWidget(choice("chkDefaultAspectRatio", "  Default aspect ratio  ",
+                               {"Original", "Fit", "4:3", "16:9", "1.85:1", "2.35:1"}, this));
+    defaults->addWidget(choice("chkConvert", "  Convert resolution  ",
+                               {"Original", "720x576", "1280x720", "1440x1080", "1920x1080"},
+                               this));
+    defaults->addWidget(server);
+    defaults->addStretch();
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(loading);
+    layout->addLayout(defaults);
+}
+
+bool PreferencesPage::loadFilters() const
+{
+    return m_loadFilters->isChecked();
+}
+
+void PreferencesPage::showLocalAddress(const QString& address)
+{
+    m_localIp->setText(address);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+// The "Preferences" page: what loading a clip copies into the channel, the defaults given
+// to new clips, the command server's port and the machine's address, the conversion size.
+class PreferencesPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit PreferencesPage(QWidget* parent = nullptr);
+
+    bool loadFilters() const;
+    void showLocalAddress(const QString& address);
+
+private:
+    QCheckBox* m_loadFilters;
+    QLabel* m_localIp;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class ShowDatabase;
+class WriteDataset;
+
+// The one way show data changes: pause the level meters, open `dbs` and the write datasets,
+// let the caller change rows, apply every collected change and commit in one transaction,
+// close `dbs`, refresh the read side, resume the meters. On a refusal of the database the
+// transaction is rolled back, `dbs` closed, the error shown, and the meters resumed all the
+// same.
+class WriteOperation {
+public:
+    struct Hooks {
+        std::function<void(bool on)> setLevelMeters; // off while writing
+        std::function<void()> refresh;               // reload the read side after a commit
+        std::function<void(const QString&)> showError;
+    };
+
+    WriteOperation(ShowDatabase& database, Hooks hooks);
+
+    // Returns true when the change was committed. `change` may throw DatabaseError (or any
+    // std::exception) to give up; nothing is written then.
+    bool run(const QList<WriteDataset*>& datasets, const std::function<void()>& change,
+             bool pauseMeters = true);
+
+private:
+    ShowDatabase& m_database;
+    Hooks m_hooks;
+};

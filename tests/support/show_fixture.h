@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/settings_files.h"
+
+#include <QTemporaryDir>
+#include <QVariantList>
+
+// A fresh cache folder holding the installed settings files and a new show database made
+// from the schema. The schema is run once per test program; each fixture copies that file.
+class ShowFixture {
+public:
+    ShowFixture();
+
+    QString cacheDir() const { return m_dir.path() + '/'; }
+    QString databasePath() const;
+    SettingsFiles settings() const { return SettingsFiles(cacheDir()); }
+
+    // Runs one statement on a connection of its own and commits it.
+    void exec(const QString& sql, const QVariantList& parameters = {}) const;
+    // The first column of the first row of a query.
+    QVariant scalar(const QString& sql, const QVariantList& parameters = {}) const;
+
+private:
+    QTemporaryDir m_dir;
+};
