@@ -74,7 +74,8 @@ bool fillShow(const QString& path)
         if (!ok(query.exec()))
             return false;
     }
-    query.prepare(R"(insert into "azioni" ("id", "codice", "nome", "script", "tempo") values (?, 0, ?, ?, 0))");
+    query.prepare(
+        R"(insert into "azioni" ("id", "codice", "nome", "script", "tempo") values (?, 0, ?, ?, 0))");
     for (int i = 1; i <= 200; ++i) {
         query.addBindValue(i);
         query.addBindValue(QStringLiteral("Action %1").arg(i));

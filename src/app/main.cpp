@@ -1,10 +1,13 @@
 #include "core/console.h"
 #include "core/dark_style.h"
+#include "core/main_window.h"
+#include "core/termination_signals.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    TerminationSignals::blockInAllThreads();
     QApplication app(argc, argv);
     applyDarkStyle(app);
     QApplication::setApplicationName(QStringLiteral("Quillon 2"));
@@ -12,5 +15,8 @@ int main(int argc, char* argv[])
     Console console(SettingsFiles(SettingsFiles::defaultCacheDir()), PlatformServices{});
     if (!console.start())
         return 1;
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, console.main(),
+                     &QWidget::close);
     return app.exec();
 }

@@ -9,28 +9,75 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
 // The object names of one channel's widgets: Player A's, then Player B's.
 struct Names {
-    const char *title, *codec, *resolution, *aspect, *duration, *endStatus, *countdown,
-        *startPoint, *preview, *black, *brightness, *saturation, *hue, *brightnessValue,
-        *saturationValue, *hueValue, *meterLeft, *meterRight, *lamp, *volume, *volumeReadout,
-        *volumeMax, *mute, *layer, *transition, *transitionReadout, *position;
+    const char *title, *codec, *resolution, *aspect, *duration, *endStatus, *countdown, *startPoint,
+        *preview, *black, *brightness, *saturation, *hue, *brightnessValue, *saturationValue,
+        *hueValue, *meterLeft, *meterRight, *lamp, *volume, *volumeReadout, *volumeMax, *mute,
+        *layer, *transition, *transitionReadout, *position;
     const char* aspects[6];
 };
 
 const Names channelNames[2] = {
-    {"titolo", "tipo", "ris", "aratio", "durata", "status", "CountDownA", "txtStartA",
-     "splittedA", "blackA", "b", "s", "h", "bt", "st", "ht", "aL", "aR", "led1A", "volA", "vo1",
-     "btnVolumeMaxA", "btnMuteA", "btnLayerA", "duratatransizioneA", "txtDurataTransizioneA",
+    {"titolo",
+     "tipo",
+     "ris",
+     "aratio",
+     "durata",
+     "status",
+     "CountDownA",
+     "txtStartA",
+     "splittedA",
+     "blackA",
+     "b",
+     "s",
+     "h",
+     "bt",
+     "st",
+     "ht",
+     "aL",
+     "aR",
+     "led1A",
+     "volA",
+     "vo1",
+     "btnVolumeMaxA",
+     "btnMuteA",
+     "btnLayerA",
+     "duratatransizioneA",
+     "txtDurataTransizioneA",
      "TrackBarA",
      {"btnOriginal", "btnFit", "btn43", "btn169", "btn185", "btn235"}},
-    {"titoloB", "tipoB", "risB", "aratioB", "durataB", "statusB", "countdownB", "txtStartB",
-     "SplittedB", "blackB", "bb", "ss", "hh", "bbt", "sst", "hht", "bL", "bR", "led1B", "volB",
-     "vo2", "btnVolumeMaxB", "btnMuteB", "btnLayerB", "DurataTransizioneB",
-     "txtDurataTransizioneB", "TrackBarB",
+    {"titoloB",
+     "tipoB",
+     "risB",
+     "aratioB",
+     "durataB",
+     "statusB",
+     "countdownB",
+     "txtStartB",
+     "SplittedB",
+     "blackB",
+     "bb",
+     "ss",
+     "hh",
+     "bbt",
+     "sst",
+     "hht",
+     "bL",
+     "bR",
+     "led1B",
+     "volB",
+     "vo2",
+     "btnVolumeMaxB",
+     "btnMuteB",
+     "btnLayerB",
+     "DurataTransizioneB",
+     "txtDurataTransizioneB",
+     "TrackBarB",
      {"btnOriginalB", "btnFitB", "btn43B", "btn169B", "btn185B", "btn235B"}},
 };
 
@@ -132,9 +179,9 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     m_volume = verticalBar(n.volume, 0, 100, this);
     m_volumeReadout = label(n.volumeReadout, {}, this);
     m_volumeMax = named<QPushButton>(n.volumeMax, this);
-    m_volumeMax->setText(QStringLiteral("🔊"));
+    m_volumeMax->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
     m_mute = named<QPushButton>(n.mute, this);
-    m_mute->setText(QStringLiteral("🔇"));
+    m_mute->setIcon(style()->standardIcon(QStyle::SP_MediaVolumeMuted));
     connect(m_volume, &QSlider::valueChanged, this, &ChannelPanel::volumeSliderChanged);
 
     m_layer = named<QPushButton>(n.layer, this);

@@ -66,7 +66,9 @@ const Entry entries[] = {
 };
 } // namespace
 
-MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
+MainMenu::MainMenu(QMenuBar* bar)
+    : QObject(bar)
+    , m_bar(bar)
 {
     QActionGroup* group = nullptr;
     QString groupMenu;
@@ -107,8 +109,8 @@ QMenu* MainMenu::submenu(const QString& path)
     if (QMenu* existing = m_menus.value(path))
         return existing;
     const qsizetype slash = path.lastIndexOf('/');
-    QMenu* created = slash < 0 ? m_bar->addMenu(path)
-                               : submenu(path.left(slash))->addMenu(path.mid(slash + 1));
+    QMenu* created =
+        slash < 0 ? m_bar->addMenu(path) : submenu(path.left(slash))->addMenu(path.mid(slash + 1));
     m_menus.insert(path, created);
     return created;
 }

@@ -25,6 +25,7 @@
 #include <QNetworkInterface>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
@@ -217,7 +218,8 @@ std::optional<QString> MainWindow::readSetting(const QString& name, const QStrin
     const auto value = m_settings.readFirstLine(name);
     if (!value)
         qWarning().noquote() << "Settings file" << m_settings.path(name)
-                             << "is missing or unreadable; using" << (fallback.isEmpty() ? "\"\"" : fallback);
+                             << "is missing or unreadable; using"
+                             << (fallback.isEmpty() ? "\"\"" : fallback);
     return value;
 }
 
@@ -228,7 +230,8 @@ bool MainWindow::FormCreate()
     setWindowTitle("  " + product);
 
     bool dpiOk = false;
-    const int dpi = readSetting(SettingsFile::ScreenDpi, "96").value_or("96").trimmed().toInt(&dpiOk);
+    const int dpi =
+        readSetting(SettingsFile::ScreenDpi, "96").value_or("96").trimmed().toInt(&dpiOk);
     if (dpiOk && dpi > 0)
         screenDpi = dpi;
     else
@@ -244,7 +247,8 @@ bool MainWindow::FormCreate()
     try {
         m_database.openRead();
     } catch (const DatabaseError& error) {
-        qWarning().noquote() << "Cannot open" << m_database.databaseName() << ":" << error.message();
+        qWarning().noquote() << "Cannot open" << m_database.databaseName() << ":"
+                             << error.message();
         showError(this, "Database Error");
         return false;
     }
@@ -347,6 +351,10 @@ void MainWindow::FormShow(QWidget* filtri, QWidget* fAzioni)
         m_pagina->addTab(window, window->windowTitle());
         window->show();
     }
+    // Centred on the primary screen, as large as a console wants to be.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    resize(std::min(1680, screen.width()), std::min(980, screen.height()));
+    move(screen.center() - rect().center());
     show();
     lower();
 }

@@ -22,7 +22,8 @@ QGroupBox* choice(const char* name, const QString& caption, const QStringList& i
 }
 } // namespace
 
-PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent)
+PreferencesPage::PreferencesPage(QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName("Preferences");
     auto* loading = new QVBoxLayout;

@@ -5,7 +5,8 @@
 #include <QFile>
 #include <QSaveFile>
 
-SettingsFiles::SettingsFiles(const QString& cacheDir) : m_dir(cacheDir)
+SettingsFiles::SettingsFiles(const QString& cacheDir)
+    : m_dir(cacheDir)
 {
     if (!m_dir.endsWith('/'))
         m_dir += '/';
@@ -85,9 +86,8 @@ void SettingsFiles::installDefaults() const
         {SettingsFile::VncViewer, {""}},
         // Common LED tile types: name, tile width, tile height in pixels.
         {SettingsFile::LedType,
-         {"P2.6 500x500", "192", "192", "P2.9 500x500", "168", "168", "P3.9 500x500", "128",
-          "128", "P3.9 500x1000", "128", "256", "P4.8 500x500", "104", "104", "P5.9 500x500",
-          "84", "84"}},
+         {"P2.6 500x500", "192", "192", "P2.9 500x500", "168", "168", "P3.9 500x500", "128", "128",
+          "P3.9 500x1000", "128", "256", "P4.8 500x500", "104", "104", "P5.9 500x500", "84", "84"}},
         {SettingsFile::Live1Input, {""}},
         {SettingsFile::Live2Input, {""}},
         {SettingsFile::Live1Output, {""}},

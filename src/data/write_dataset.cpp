@@ -65,7 +65,8 @@ void WriteDataset::open(const QSqlDatabase& db)
         m_index.insert(record.fieldName(i), i);
     }
     if (!m_index.contains(m_key))
-        throw DatabaseError(QStringLiteral("Table \"%1\" has no key column \"%2\"").arg(m_table, m_key));
+        throw DatabaseError(
+            QStringLiteral("Table \"%1\" has no key column \"%2\"").arg(m_table, m_key));
     while (query.next()) {
         Row row;
         for (int i = 0; i < record.count(); ++i)

@@ -6,7 +6,8 @@ namespace {
 // Resumes the meters however the operation ends.
 class MetersPaused {
 public:
-    explicit MetersPaused(const std::function<void(bool)>& setMeters) : m_setMeters(setMeters)
+    explicit MetersPaused(const std::function<void(bool)>& setMeters)
+        : m_setMeters(setMeters)
     {
         if (m_setMeters)
             m_setMeters(false);

@@ -1,6 +1,8 @@
 #include "stage/output_window.h"
 
-OutputWindow::OutputWindow(Role role) : QWidget(nullptr), m_role(role)
+OutputWindow::OutputWindow(Role role)
+    : QWidget(nullptr)
+    , m_role(role)
 {
     Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
     switch (role) {

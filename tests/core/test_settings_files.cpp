@@ -8,7 +8,8 @@
 class TestSettingsFiles : public QObject {
     Q_OBJECT
 
-    static void writeRaw(const SettingsFiles& settings, const QString& name, const QByteArray& bytes)
+    static void writeRaw(const SettingsFiles& settings, const QString& name,
+                         const QByteArray& bytes)
     {
         QFile file(settings.path(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -81,7 +82,7 @@ private slots:
         QCOMPARE(types->size(), 2);
         QCOMPARE(types->at(0).name, QString("Indoor P2.6"));
         QCOMPARE(types->at(1).name, QString("Outdoor P5.9"));
-        QCOMPARE(types->at(1).width, 84); // line 5
+        QCOMPARE(types->at(1).width, 84);   // line 5
         QCOMPARE(types->at(1).height, 168); // line 6
 
         writeRaw(settings, "ledtype", "Tile\r\nwide\r\n128\r\n");

@@ -20,7 +20,10 @@
 namespace {
 struct FakeMidi : MidiInputDevices {
     QStringList names;
-    explicit FakeMidi(QStringList n) : names(std::move(n)) {}
+    explicit FakeMidi(QStringList n)
+        : names(std::move(n))
+    {
+    }
     QStringList productNames() override { return names; }
 };
 
@@ -86,9 +89,13 @@ private slots:
         fixture.exec(R"(insert into "liste" values ('Second', 2))");
         fixture.exec(R"(insert into "liste" values ('Opening', 1))");
         for (int i = 1; i <= 3; ++i)
-            fixture.exec(R"(insert into "playlist" ("titolo", "lista", "ordine") values ('clip', 'Opening', ?))", {i});
-        fixture.exec(R"(insert into "playlist" ("titolo", "lista", "ordine") values ('other', 'Second', 1))");
-        fixture.exec(R"(insert into "layout" ("nome", "ordine", "sx", "sy") values ('Side screen', 0, 1280, 720))");
+            fixture.exec(
+                R"(insert into "playlist" ("titolo", "lista", "ordine") values ('clip', 'Opening', ?))",
+                {i});
+        fixture.exec(
+            R"(insert into "playlist" ("titolo", "lista", "ordine") values ('other', 'Second', 1))");
+        fixture.exec(
+            R"(insert into "layout" ("nome", "ordine", "sx", "sy") values ('Side screen', 0, 1280, 720))");
 
         PlatformServices services;
         services.capture = std::make_unique<FakeCapture>();
@@ -137,11 +144,11 @@ private slots:
         // The twelve windows with their captions; the filter panel and the action pad are
         // docked into the lower-right pages, which show "Stage" first.
         const QList<std::pair<const char*, const char*>> windows = {
-            {"layersetup", "STAGE SETUP"}, {"filtri", "  Filter"},
+            {"layersetup", "STAGE SETUP"},    {"filtri", "  Filter"},
             {"AddConnection", "Connections"}, {"f_azioni", "Action PAD"},
-            {"addAction", "Action Script"}, {"playout0", "PlayOut"},
-            {"playout", "playout"},         {"playoutB", "Playout B"},
-            {"elencoMIDI", "MIDI Mapper"},  {"elencoDMX", "DMX Mapper"}};
+            {"addAction", "Action Script"},   {"playout0", "PlayOut"},
+            {"playout", "playout"},           {"playoutB", "Playout B"},
+            {"elencoMIDI", "MIDI Mapper"},    {"elencoDMX", "DMX Mapper"}};
         for (const auto& [name, caption] : windows) {
             QVERIFY2(console.window(name), name);
             QCOMPARE(console.window(name)->windowTitle(), QString(caption));
@@ -164,10 +171,10 @@ private slots:
     {
         const ShowFixture fixture;
         const SettingsFiles settings = fixture.settings();
-        QVERIFY(settings.write("rp_ini", ""));  // empty: repeat on
+        QVERIFY(settings.write("rp_ini", "")); // empty: repeat on
         QVERIFY(settings.write("as_ini", "0"));
         QVERIFY(settings.write("al_ini", "1"));
-        QVERIFY(settings.write("ap_ini", ""));  // empty: automatic play off
+        QVERIFY(settings.write("ap_ini", "")); // empty: automatic play off
         Console console(settings, {});
         QVERIFY(console.start());
         MainWindow* main = console.main();
@@ -212,7 +219,8 @@ private slots:
     {
         const ShowFixture fixture;
         PlatformServices services;
-        services.midi = std::make_unique<FakeMidi>(QStringList{"Launchpad", "nanoKONTROL2", "UM-ONE"});
+        services.midi =
+            std::make_unique<FakeMidi>(QStringList{"Launchpad", "nanoKONTROL2", "UM-ONE"});
         Console console(fixture.settings(), std::move(services));
         QVERIFY(console.start());
         MainMenu* menu = console.main()->mainMenu();
@@ -220,7 +228,8 @@ private slots:
         QStringList captions;
         for (QAction* entry : entries)
             captions.append(entry->text());
-        QCOMPARE(captions, QStringList({"Launchpad (ID 0)", "nanoKONTROL2 (ID 1)", "UM-ONE (ID 2)"}));
+        QCOMPARE(captions,
+                 QStringList({"Launchpad (ID 0)", "nanoKONTROL2 (ID 1)", "UM-ONE (ID 2)"}));
         QVERIFY(entries.at(2)->isChecked());
         QVERIFY(!entries.at(0)->isChecked());
         QCOMPARE(menu->midiActive()->data().toInt(), 2);

@@ -135,9 +135,10 @@ private slots:
         show.database.openWrite();
         show.database.p.open(show.database.dbs());
         show.database.listas.open(show.database.dbs());
-        QCOMPARE(show.database.p.deleteSql(), QString("delete from \"playlist\"\n"
-                                                      "where\n"
-                                                      "  \"playlist\".\"codice\" = :\"OLD_codice\""));
+        QCOMPARE(show.database.p.deleteSql(),
+                 QString("delete from \"playlist\"\n"
+                         "where\n"
+                         "  \"playlist\".\"codice\" = :\"OLD_codice\""));
         QVERIFY(show.database.listas.updateSql().endsWith(
             "where\n  \"liste\".\"lista\" = :\"OLD_lista\""));
         QVERIFY(show.database.listas.updateSql().contains(
@@ -182,16 +183,22 @@ private slots:
         OpenShow show;
         show.fixture.exec(R"(insert into "liste" values ('Show', 1))");
         show.fixture.exec(R"(insert into "liste" values ('Gala', 2))");
-        show.fixture.exec(R"(insert into "playlist" ("codice", "titolo", "lista") values (1, 'a', 'Gala'))");
-        show.fixture.exec(R"(insert into "playlist" ("codice", "titolo", "lista") values (2, 'b', 'Gala'))");
+        show.fixture.exec(
+            R"(insert into "playlist" ("codice", "titolo", "lista") values (1, 'a', 'Gala'))");
+        show.fixture.exec(
+            R"(insert into "playlist" ("codice", "titolo", "lista") values (2, 'b', 'Gala'))");
         QVERIFY(show.write.run({&show.database.listas, &show.database.p}, [&] {
             QVERIFY(show.database.listas.locate("lista", QString("Show")));
             show.database.listas.setValue("lista", "Premiere"); // the key itself changes
             QVERIFY(show.database.p.locate("codice", 1));
             show.database.p.remove();
         }));
-        QCOMPARE(show.fixture.scalar(R"(select list(trim("lista"), ',') from (select "lista" from "liste" order by "ordine"))").toString(),
-                 QString("Premiere,Gala"));
+        QCOMPARE(
+            show.fixture
+                .scalar(
+                    R"(select list(trim("lista"), ',') from (select "lista" from "liste" order by "ordine"))")
+                .toString(),
+            QString("Premiere,Gala"));
         QCOMPARE(show.fixture.scalar(R"(select list("codice") from "playlist")").toString(),
                  QString("2"));
     }
@@ -206,7 +213,8 @@ private slots:
         });
         QVERIFY(!committed);
         QCOMPARE(show.errors.size(), 1);
-        QVERIFY2(show.errors.first().contains("PRIMARY or UNIQUE KEY"), qPrintable(show.errors.first()));
+        QVERIFY2(show.errors.first().contains("PRIMARY or UNIQUE KEY"),
+                 qPrintable(show.errors.first()));
         QCOMPARE(show.meters, QList<bool>({false, true}));
         QCOMPARE(show.refreshes, 0);
         QVERIFY(!show.database.isWriteOpen());
@@ -236,8 +244,10 @@ private slots:
         const QString longName = QString("L").repeated(30);
         show.fixture.exec(R"(insert into "liste" values (?, 1))", {longName});
         show.fixture.exec(R"(insert into "liste" values ('Short', 2))");
-        show.fixture.exec(R"(insert into "playlist" ("titolo", "lista") values ('in long', ?))", {longName});
-        show.fixture.exec(R"(insert into "playlist" ("titolo", "lista") values ('in short', 'Short'))");
+        show.fixture.exec(R"(insert into "playlist" ("titolo", "lista") values ('in long', ?))",
+                          {longName});
+        show.fixture.exec(
+            R"(insert into "playlist" ("titolo", "lista") values ('in short', 'Short'))");
         show.database.openRead();
         for (const QString& name : {longName, QString("Short")}) {
             QVERIFY2(show.database.lista.locate("lista", name), qPrintable(name));
@@ -257,9 +267,12 @@ private slots:
         OpenShow show;
         show.fixture.exec(R"(insert into "liste" values ('Second', 2))");
         show.fixture.exec(R"(insert into "liste" values ('First', 1))");
-        show.fixture.exec(R"(insert into "playlist" ("titolo", "lista", "ordine") values ('b', 'First', 2))");
-        show.fixture.exec(R"(insert into "playlist" ("titolo", "lista", "ordine") values ('a', 'First', 1))");
-        show.fixture.exec(R"(insert into "playlist" ("titolo", "lista", "ordine") values ('x', 'Second', 1))");
+        show.fixture.exec(
+            R"(insert into "playlist" ("titolo", "lista", "ordine") values ('b', 'First', 2))");
+        show.fixture.exec(
+            R"(insert into "playlist" ("titolo", "lista", "ordine") values ('a', 'First', 1))");
+        show.fixture.exec(
+            R"(insert into "playlist" ("titolo", "lista", "ordine") values ('x', 'Second', 1))");
         ShowDatabase database;
         database.setDatabaseName(show.fixture.databasePath());
         database.openRead();
@@ -276,11 +289,13 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
         show.fixture.exec(R"(insert into "liste" values ('Show', 1))");
-        show.fixture.exec(R"(insert into "playlist" ("titolo", "file", "lista", "ordine", "duratams", "start",
+        show.fixture.exec(
+            R"(insert into "playlist" ("titolo", "file", "lista", "ordine", "duratams", "start",
                              "azione_iniziale", "azione_finale", "crop", "filtro", "vflip")
                              values ('set', ?, 'Show', 1, 3723004000, 5000000, 3, -1, 1, 'hflip', 1))",
-                          {"  " + present + "  "});
-        show.fixture.exec(R"(insert into "playlist" ("titolo", "file", "lista", "ordine", "duratams", "start",
+            {"  " + present + "  "});
+        show.fixture.exec(
+            R"(insert into "playlist" ("titolo", "file", "lista", "ordine", "duratams", "start",
                              "azione_iniziale", "azione_finale")
                              values ('plain', '/nowhere/gone.mp4', 'Show', 2, 90000000000, 0, -1, 4))");
         show.database.selectPlaylist("Show");
@@ -288,7 +303,8 @@ private slots:
         ReadDataset& clips = show.database.playlist;
         QCOMPARE(clips.count(), 2);
         const QStringList info = {"infoStart", "infoAzioneIniziale", "infoAzioneFinale",
-                                  "infoCrop", "infoFiltro", "infoVFlip", "infoBlur"};
+                                  "infoCrop",  "infoFiltro",         "infoVFlip",
+                                  "infoBlur"};
         QCOMPARE(clips.text("t1"), QString("01:02:03.004"));
         QCOMPARE(clips.text("t2"), QString("Linked"));
         QStringList first;
@@ -312,8 +328,9 @@ private slots:
         OpenShow show;
         const int rows[][2] = {{0, 0}, {1, 1}, {2, 2}, {7, 3}, {2, 9}};
         for (int i = 0; i < 5; ++i)
-            show.fixture.exec(R"(insert into "sequencer" ("id", "azione", "live") values (?, ?, ?))",
-                              {i + 1, rows[i][0], rows[i][1]});
+            show.fixture.exec(
+                R"(insert into "sequencer" ("id", "azione", "live") values (?, ?, ?))",
+                {i + 1, rows[i][0], rows[i][1]});
         show.database.openRead();
         QStringList shown;
         for (int row = 0; row < show.database.lpreset.count(); ++row)
@@ -330,18 +347,19 @@ private slots:
         const QString path = "/media/show/Überraschung – è.mp4";
         const QString script = "SEND,Ç'est ça,\"ünï\"\r\nPLAY,A";
         show.database.selectPlaylist(title);
-        QVERIFY(show.write.run({&show.database.listas, &show.database.p, &show.database.dbsAzioni}, [&] {
-            show.addPlaylist(title, 1);
-            show.database.p.append();
-            show.database.p.setValue("titolo", title);
-            show.database.p.setValue("file", path);
-            show.database.p.setValue("lista", title);
-            show.database.p.setValue("filtro", "drawtext=text='è'");
-            show.database.dbsAzioni.append();
-            show.database.dbsAzioni.setValue("id", show.database.nextValue("max_azioni"));
-            show.database.dbsAzioni.setValue("nome", "Ünïcode");
-            show.database.dbsAzioni.setValue("script", script);
-        }));
+        QVERIFY(show.write.run(
+            {&show.database.listas, &show.database.p, &show.database.dbsAzioni}, [&] {
+                show.addPlaylist(title, 1);
+                show.database.p.append();
+                show.database.p.setValue("titolo", title);
+                show.database.p.setValue("file", path);
+                show.database.p.setValue("lista", title);
+                show.database.p.setValue("filtro", "drawtext=text='è'");
+                show.database.dbsAzioni.append();
+                show.database.dbsAzioni.setValue("id", show.database.nextValue("max_azioni"));
+                show.database.dbsAzioni.setValue("nome", "Ünïcode");
+                show.database.dbsAzioni.setValue("script", script);
+            }));
         QCOMPARE(show.database.lista.text("lista"), title);
         QCOMPARE(show.database.playlist.count(), 1);
         QCOMPARE(show.database.playlist.text("titolo"), title);
