@@ -116,13 +116,16 @@ int main(int argc, char* argv[])
     qint64 idleAfter = 0;
     QTimer::singleShot(0, &app, [&] {
         idleAfter = clock.elapsed();
+        ShowDatabase& show = console.main()->database();
+        std::printf("playlists %d, stages %d, actions %d, clips listed at start %d\n",
+                    show.lista.count(), show.layoutdb1.count(), show.dbAzioni.count(),
+                    show.playlist.count());
         app.quit();
     });
     app.exec();
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("clips listed at start: %d\n", console.main()->database().playlist.count());
     std::printf("start-up to idle console: %.3f s (target < 1.5 s)\n", idleAfter / 1000.0);
     std::printf("peak memory: %.1f MiB (target < 200 MiB)\n", usage.ru_maxrss / 1024.0);
     return 0;

@@ -1,0 +1,62 @@
+// The program as the operator's desktop runs it: the real executable with its cache folder.
+#include "support/show_fixture.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <csignal>
+
+class TestProgram : public QObject {
+    Q_OBJECT
+
+    // True once the process holds the show database open: start-up has got that far.
+    static bool holdsFile(qint64 pid, const QString& path)
+    {
+        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+        const auto entries = fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString& fd : entries)
+            if (QFile::symLinkTarget(fds.filePath(fd)) == path)
+                return true;
+        return false;
+    }
+
+private slots:
+    void terminationSignalsCloseTheConsoleInOrder_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+    void terminationSignalsCloseTheConsoleInOrder()
+    {
+        QFETCH(int, signal);
+        const ShowFixture fixture;
+        QTemporaryDir programDir;
+        const QString program = programDir.filePath("quillon");
+        QVERIFY(QFile::copy(QUILLON_BINARY, program));
+        QVERIFY(QFile::link(fixture.cacheDir(), programDir.filePath("cache")));
+
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(program, {});
+        QVERIFY(process.waitForStarted());
+        const QDeadlineTimer started(20000);
+        while (!holdsFile(process.processId(), fixture.databasePath()) && !started.hasExpired())
+            QTest::qWait(50);
+        QVERIFY2(holdsFile(process.processId(), fixture.databasePath()), "start-up stalled");
+        QTest::qWait(300); // into the event loop
+
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY2(process.waitForFinished(15000), "the program did not end");
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+
+        // The database was closed properly: another program can open it at once.
+        QCOMPARE(fixture.scalar(R"(select count(*) from "layout")").toInt(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "test_program.moc"
