@@ -22,6 +22,15 @@ QString variantText(const QVariant& value)
     return rightTrimmed(value.toString());
 }
 
+bool sameValue(const QVariant& stored, const QVariant& wanted)
+{
+    if (stored.isNull() || wanted.isNull())
+        return false;
+    if (wanted.typeId() == QMetaType::QString)
+        return variantText(stored) == rightTrimmed(wanted.toString());
+    return stored == wanted;
+}
+
 ReadDataset::ReadDataset(QString name, QString sql, CalculatedColumns calculated)
     : m_name(std::move(name))
     , m_sql(std::move(sql))
@@ -108,14 +117,8 @@ bool ReadDataset::locate(const QString& column, const QVariant& value)
     const auto it = m_index.constFind(column);
     if (it == m_index.cend())
         return false;
-    const bool asText = value.typeId() == QMetaType::QString;
-    const QString wanted = asText ? rightTrimmed(value.toString()) : QString();
     for (int row = 0; row < count(); ++row) {
-        const QVariant& cell = m_rows.at(row).at(*it);
-        if (cell.isNull() || value.isNull())
-            continue;
-        const bool equal = asText ? variantText(cell) == wanted : cell == value;
-        if (equal) {
+        if (sameValue(m_rows.at(row).at(*it), value)) {
             m_cursor = row;
             return true;
         }

@@ -73,4 +73,8 @@ private:
 };
 
 QString rightTrimmed(const QString& text);
+// A column value as text: trailing blanks removed, null as empty, a blob as UTF-8.
 QString variantText(const QVariant& value);
+// Whether a stored value equals a value looked for: text ignores trailing blanks (fixed-width
+// columns come back padded), null equals nothing.
+bool sameValue(const QVariant& stored, const QVariant& wanted);

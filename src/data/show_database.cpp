@@ -142,11 +142,16 @@ void ShowDatabase::closeWrite()
     m_dbs.close();
 }
 
-int ShowDatabase::nextValue(const QString& procedure)
+int ShowDatabase::nextValue(Maximum maximum)
 {
+    static const QHash<Maximum, QString> procedures = {{Maximum::ClipOrder, "max_ordine"},
+                                                       {Maximum::PlaylistOrder, "max_lista"},
+                                                       {Maximum::StageOrder, "max_layout"},
+                                                       {Maximum::ConnectionId, "max_conn"},
+                                                       {Maximum::ActionId, "max_azioni"}};
     openWrite();
     QSqlQuery query(m_dbs);
-    if (!query.exec(QStringLiteral("select * from \"%1\"").arg(procedure)))
+    if (!query.exec(QStringLiteral("select * from \"%1\"").arg(procedures.value(maximum))))
         throw DatabaseError(query.lastError());
     // A missing value reads as 0.
     const int largest = query.next() ? query.value(0).toInt() : 0;

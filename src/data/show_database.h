@@ -41,9 +41,17 @@ public:
     bool isWriteOpen() const { return m_dbs.isOpen(); }
     bool inWriteTransaction() const { return m_inTransaction; }
 
-    // Largest value of a selectable procedure ("max_ordine" ...) plus one; an empty table
-    // gives 1. Runs on `dbs` inside the write transaction.
-    int nextValue(const QString& procedure);
+    // The stored procedures that return a current maximum.
+    enum class Maximum {
+        ClipOrder,     // "max_ordine": "ordine" of "playlist"
+        PlaylistOrder, // "max_lista": "ordine" of "liste"
+        StageOrder,    // "max_layout": "ordine" of "layout"
+        ConnectionId,  // "max_conn": "id" of "connessioni"
+        ActionId,      // "max_azioni": "id" of "azioni"
+    };
+    // The maximum plus one, for a new row; an empty table gives 1. Runs on `dbs` inside the
+    // write transaction.
+    int nextValue(Maximum maximum);
 
     const QSqlDatabase& db() const { return m_db; }
     const QSqlDatabase& dbs() const { return m_dbs; }

@@ -131,12 +131,8 @@ WriteDataset::Row& WriteDataset::current()
 bool WriteDataset::locate(const QString& column, const QVariant& value)
 {
     const int index = columnIndex(column);
-    const bool asText = value.typeId() == QMetaType::QString;
     for (int row = 0; row < count(); ++row) {
-        const QVariant& cell = m_rows.at(row).values.at(index);
-        if (cell.isNull() || value.isNull())
-            continue;
-        if (asText ? variantText(cell) == rightTrimmed(value.toString()) : cell == value) {
+        if (sameValue(m_rows.at(row).values.at(index), value)) {
             m_cursor = row;
             return true;
         }

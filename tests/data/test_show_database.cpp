@@ -153,17 +153,46 @@ private slots:
         QCOMPARE(names, QStringList({"lista", "ordine", "OLD_lista"}));
     }
 
+    void proceduresGiveTheNextNumber()
+    {
+        using M = ShowDatabase::Maximum;
+        OpenShow show;
+        const QList<std::pair<M, int>> fresh = {{M::ClipOrder, 1},
+                                                {M::PlaylistOrder, 1},
+                                                {M::StageOrder, 2}, // the initial stage
+                                                {M::ConnectionId, 1},
+                                                {M::ActionId, 1}};
+        for (const auto& [maximum, next] : fresh)
+            QCOMPARE(show.database.nextValue(maximum), next);
+        show.database.closeWrite();
+
+        show.fixture.exec(R"(insert into "playlist" ("ordine") values (41))");
+        show.fixture.exec(R"(insert into "liste" values ('Show', 7))");
+        show.fixture.exec(R"(insert into "layout" ("nome", "ordine") values ('Side', 12))");
+        show.fixture.exec(R"(insert into "connessioni" ("id") values (3))");
+        show.fixture.exec(R"(insert into "azioni" ("id") values (19))");
+        const QList<std::pair<M, int>> filled = {{M::ClipOrder, 42},
+                                                 {M::PlaylistOrder, 8},
+                                                 {M::StageOrder, 13},
+                                                 {M::ConnectionId, 4},
+                                                 {M::ActionId, 20}};
+        for (const auto& [maximum, next] : filled)
+            QCOMPARE(show.database.nextValue(maximum), next);
+    }
+
     void cachedChangesLandTogether()
     {
         OpenShow show;
         show.database.selectPlaylist("Show"); // the console lists the playlist it shows
         const bool committed = show.write.run({&show.database.listas, &show.database.p}, [&] {
-            show.addPlaylist("Show", show.database.nextValue("max_lista"));
-            show.addPlaylist("Encore", show.database.nextValue("max_lista") + 1);
+            show.addPlaylist("Show", show.database.nextValue(ShowDatabase::Maximum::PlaylistOrder));
+            show.addPlaylist("Encore",
+                             show.database.nextValue(ShowDatabase::Maximum::PlaylistOrder) + 1);
             show.database.p.append();
             show.database.p.setValue("titolo", "Opening");
             show.database.p.setValue("lista", "Show");
-            show.database.p.setValue("ordine", show.database.nextValue("max_ordine"));
+            show.database.p.setValue("ordine",
+                                     show.database.nextValue(ShowDatabase::Maximum::ClipOrder));
         });
         QVERIFY(committed);
         QVERIFY(show.errors.isEmpty());
@@ -356,7 +385,8 @@ private slots:
                 show.database.p.setValue("lista", title);
                 show.database.p.setValue("filtro", "drawtext=text='è'");
                 show.database.dbsAzioni.append();
-                show.database.dbsAzioni.setValue("id", show.database.nextValue("max_azioni"));
+                show.database.dbsAzioni.setValue(
+                    "id", show.database.nextValue(ShowDatabase::Maximum::ActionId));
                 show.database.dbsAzioni.setValue("nome", "Ünïcode");
                 show.database.dbsAzioni.setValue("script", script);
             }));
