@@ -16,9 +16,15 @@ namespace {
 // The object names of one channel's widgets: Player A's, then Player B's.
 struct Names {
     const char *title, *codec, *resolution, *aspect, *duration, *endStatus, *countdown, *startPoint,
-        *preview, *black, *brightness, *saturation, *hue, *brightnessValue, *saturationValue,
-        *hueValue, *meterLeft, *meterRight, *lamp, *volume, *volumeReadout, *volumeMax, *mute,
-        *layer, *transition, *transitionReadout, *position;
+        *preview, *black, *stopped, *saved, *position, *onAir;
+    const char *brightness, *saturation, *hue, *brightnessValue, *saturationValue, *hueValue;
+    const char *brightnessReset, *saturationReset, *hueReset, *resetAll;
+    const char *meterLeft, *meterRight, *lamp, *volume, *volumeReadout, *volumeMax, *mute,
+        *muteToggle;
+    const char *speed, *speedReadout, *speedReset, *alpha, *alphaValue, *alphaReset;
+    const char *layer, *transition, *transitionReadout;
+    const char *previewOff, *previewOn, *flipOff, *flipOn, *filterOn, *filterOff, *deinterlace,
+        *stepFrame, *saveClip;
     const char* aspects[6];
 };
 
@@ -33,12 +39,20 @@ const Names channelNames[2] = {
      "txtStartA",
      "splittedA",
      "blackA",
+     "pausedA",
+     "savedA",
+     "TrackBarA",
+     "ledA",
      "b",
      "s",
      "h",
      "bt",
      "st",
      "ht",
+     "breset",
+     "sReset",
+     "hReset",
+     "btnResetAllA",
      "aL",
      "aR",
      "led1A",
@@ -46,10 +60,25 @@ const Names channelNames[2] = {
      "vo1",
      "btnVolumeMaxA",
      "btnMuteA",
+     "btnMuteA1",
+     "speedA",
+     "txtSpeedA",
+     "btnSpeedA",
+     "AlphaTrack1",
+     "tAlpha1",
+     "SpeedButton36",
      "btnLayerA",
      "duratatransizioneA",
      "txtDurataTransizioneA",
-     "TrackBarA",
+     "previewAoff",
+     "previewAon",
+     "VerticalFlipOff",
+     "verticalFlipOn",
+     "btnFilterAon",
+     "btnFilterAoff",
+     "chkDeInterlaceA",
+     "btnTrimModeA",
+     "btnSaveClipA",
      {"btnOriginal", "btnFit", "btn43", "btn169", "btn185", "btn235"}},
     {"titoloB",
      "tipoB",
@@ -61,12 +90,20 @@ const Names channelNames[2] = {
      "txtStartB",
      "SplittedB",
      "blackB",
+     "pausedB",
+     "savedB",
+     "TrackBarB",
+     "ledB",
      "bb",
      "ss",
      "hh",
      "bbt",
      "sst",
      "hht",
+     "BBreset",
+     "SSreset",
+     "HHreset",
+     "btnResetAllB",
      "bL",
      "bR",
      "led1B",
@@ -74,10 +111,25 @@ const Names channelNames[2] = {
      "vo2",
      "btnVolumeMaxB",
      "btnMuteB",
+     "btnMuteB1",
+     "SpeedB",
+     "txtSpeedB",
+     "btnSpeedB",
+     "AlphaTrack2",
+     "tAlpha2",
+     "btnResetAlpha",
      "btnLayerB",
      "DurataTransizioneB",
      "txtDurataTransizioneB",
-     "TrackBarB",
+     "previewBoff",
+     "previewBon",
+     "VerticalFlipBoff",
+     "verticalFlipBon",
+     "btnFilterBon",
+     "btnFilterBoff",
+     "chkDeinterlaceB",
+     "btnTrimModeB",
+     "btnSaveClipB",
      {"btnOriginalB", "btnFitB", "btn43B", "btn169B", "btn185B", "btn235B"}},
 };
 
@@ -95,12 +147,21 @@ QLabel* label(const char* name, const QString& text, QWidget* parent)
     return widget;
 }
 
+QPushButton* button(const char* name, const QString& caption, bool toggle, QWidget* parent)
+{
+    auto* widget = named<QPushButton>(name, parent);
+    widget->setText(caption);
+    widget->setCheckable(toggle);
+    return widget;
+}
+
 QSlider* verticalBar(const char* name, int minimum, int maximum, QWidget* parent)
 {
     auto* bar = named<QSlider>(name, parent);
     bar->setOrientation(Qt::Vertical);
     bar->setRange(minimum, maximum);
     bar->setInvertedAppearance(true); // minimum at the top
+    bar->setMinimumHeight(110);
     return bar;
 }
 
@@ -108,6 +169,9 @@ QSpinBox* spinBox(const char* name, int minimum, int maximum, QWidget* parent)
 {
     auto* box = named<QSpinBox>(name, parent);
     box->setRange(minimum, maximum);
+    box->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    box->setAlignment(Qt::AlignCenter);
+    box->setFixedWidth(44);
     return box;
 }
 
@@ -120,6 +184,24 @@ QProgressBar* meter(const char* name, QWidget* parent)
     bar->setFixedWidth(10);
     return bar;
 }
+
+// Buttons of which exactly one is down; the first caption starts down unless told otherwise.
+void exclusive(QWidget* parent, const QList<QPushButton*>& buttons, int down = 0)
+{
+    auto* group = new QButtonGroup(parent);
+    for (QPushButton* member : buttons) {
+        member->setCheckable(true);
+        group->addButton(member);
+    }
+    buttons.at(down)->setChecked(true);
+}
+
+QFont scaled(QFont font, qreal factor, bool bold)
+{
+    font.setPointSizeF(font.pointSizeF() * factor);
+    font.setBold(bold);
+    return font;
+}
 } // namespace
 
 ChannelPanel::ChannelPanel(int channel, QWidget* parent)
@@ -130,75 +212,62 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     setObjectName(channel == 1 ? "panelA" : "panelB");
 
     m_title = label(n.title, {}, this);
-    QFont titleFont = m_title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
-    titleFont.setBold(true);
-    m_title->setFont(titleFont);
+    m_title->setFont(scaled(font(), 1.4, true));
     m_codec = label(n.codec, {}, this);
     m_resolution = label(n.resolution, {}, this);
     m_aspect = label(n.aspect, {}, this);
     m_duration = label(n.duration, "00:00:00.000", this);
-    m_endStatus = named<QPushButton>(n.endStatus, this);
-    m_endStatus->setText("LOOP");
+    m_endStatus = button(n.endStatus, "LOOP", false, this);
 
     auto* black = named<QWidget>(n.black, this);
-    black->setMinimumSize(240, 135);
-    black->setAutoFillBackground(true);
-    QPalette blackPalette = black->palette();
-    blackPalette.setColor(QPalette::Window, Qt::black);
-    black->setPalette(blackPalette);
+    black->setMinimumSize(256, 144);
+    black->setStyleSheet("background: black;");
     m_preview = label(n.preview, {}, black);
     m_preview->setAlignment(Qt::AlignCenter);
-    auto* blackLayout = new QVBoxLayout(black);
-    blackLayout->setContentsMargins(0, 0, 0, 0);
-    blackLayout->addWidget(m_preview);
+    m_preview->setScaledContents(true);
+    auto* stopped = label(n.stopped, "STOPPED", black);
+    stopped->setStyleSheet("color: #ffd000; font-weight: bold;");
+    auto* saved = label(n.saved, "SAVED", black);
+    saved->setStyleSheet("color: #30ff60; font-weight: bold;");
+    saved->hide();
+    auto* blackLayout = new QGridLayout(black);
+    blackLayout->setContentsMargins(4, 4, 4, 4);
+    blackLayout->addWidget(m_preview, 0, 0, 2, 2);
+    blackLayout->addWidget(stopped, 0, 0, Qt::AlignTop | Qt::AlignLeft);
+    blackLayout->addWidget(saved, 1, 1, Qt::AlignBottom | Qt::AlignRight);
 
     m_countdown = label(n.countdown, {}, this);
-    QFont countdownFont = m_countdown->font();
-    countdownFont.setPointSizeF(countdownFont.pointSizeF() * 2.2);
-    countdownFont.setBold(true);
-    m_countdown->setFont(countdownFont);
+    m_countdown->setFont(scaled(font(), 2.4, true));
     m_countdown->setAlignment(Qt::AlignCenter);
     m_startPoint = label(n.startPoint, "-", this);
 
     auto* position = named<QSlider>(n.position, this);
     position->setOrientation(Qt::Horizontal);
+    auto* onAir = label(n.onAir, QStringLiteral("ON AIR"), this);
+    onAir->setStyleSheet("color: #ff3030; font-weight: bold;");
+    onAir->hide();
 
-    m_brightness = verticalBar(n.brightness, -100, 100, this);
-    m_saturation = verticalBar(n.saturation, 0, 100, this);
-    m_hue = verticalBar(n.hue, -100, 100, this);
-    m_brightnessValue = spinBox(n.brightnessValue, -100, 100, this);
-    m_saturationValue = spinBox(n.saturationValue, 0, 100, this);
-    m_hueValue = spinBox(n.hueValue, -100, 100, this);
     m_meterLeft = meter(n.meterLeft, this);
     m_meterRight = meter(n.meterRight, this);
-
     m_lamp = label(n.lamp, QStringLiteral("●"), this);
     m_lamp->setStyleSheet("color: #ff3030;");
+    QSizePolicy lampPolicy = m_lamp->sizePolicy();
+    lampPolicy.setRetainSizeWhenHidden(true); // the panel does not jump when it goes out
+    m_lamp->setSizePolicy(lampPolicy);
 
-    m_volume = verticalBar(n.volume, 0, 100, this);
-    m_volumeReadout = label(n.volumeReadout, {}, this);
-    m_volumeMax = named<QPushButton>(n.volumeMax, this);
-    m_volumeMax->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
-    m_mute = named<QPushButton>(n.mute, this);
-    m_mute->setIcon(style()->standardIcon(QStyle::SP_MediaVolumeMuted));
-    connect(m_volume, &QSlider::valueChanged, this, &ChannelPanel::volumeSliderChanged);
+    m_layer = button(n.layer, channel == 1 ? "A" : "B", true, this);
+    m_layer->setMinimumSize(48, 40);
+    m_layer->setFont(scaled(font(), 1.4, true));
 
-    m_layer = named<QPushButton>(n.layer, this);
-    m_layer->setText(channel == 1 ? "A" : "B");
-    m_layer->setCheckable(true);
-
-    auto* aspects = new QButtonGroup(this);
+    QList<QPushButton*> aspectButtons;
     const QStringList aspectCaptions = {"Original", "Fit", "4:3", "16:9", "1.85:1", "2.35:1"};
     auto* aspectRow = new QHBoxLayout;
     for (int i = 0; i < 6; ++i) {
-        auto* button = named<QPushButton>(n.aspects[i], this);
-        button->setText(aspectCaptions.at(i));
-        button->setCheckable(true);
-        aspects->addButton(button);
-        aspectRow->addWidget(button);
+        aspectButtons.append(button(n.aspects[i], aspectCaptions.at(i), true, this));
+        aspectRow->addWidget(aspectButtons.last());
     }
-    m_original = qobject_cast<QPushButton*>(aspects->buttons().first());
+    exclusive(this, aspectButtons);
+    m_original = aspectButtons.first();
 
     m_transition = named<QScrollBar>(n.transition, this);
     m_transition->setOrientation(Qt::Horizontal);
@@ -208,50 +277,33 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
         m_transitionReadout->setText(QString::number(position / 2.0, 'f', 1) + "s");
     });
 
+    auto* header = new QHBoxLayout;
+    header->addWidget(m_lamp);
+    header->addWidget(m_layer);
+    header->addWidget(m_countdown, 1);
+    header->addWidget(onAir);
+
     auto* info = new QGridLayout;
-    info->addWidget(m_title, 0, 0, 1, 4);
+    info->addWidget(m_title, 0, 0, 1, 5);
     info->addWidget(m_codec, 1, 0);
     info->addWidget(m_resolution, 1, 1);
     info->addWidget(m_aspect, 1, 2);
     info->addWidget(m_duration, 1, 3);
-
-    auto* colour = new QGridLayout;
-    const QList<std::pair<QString, std::pair<QSlider*, QSpinBox*>>> colourControls = {
-        {"B", {m_brightness, m_brightnessValue}},
-        {"S", {m_saturation, m_saturationValue}},
-        {"H", {m_hue, m_hueValue}}};
-    for (int column = 0; column < colourControls.size(); ++column) {
-        const auto& [caption, controls] = colourControls.at(column);
-        colour->addWidget(new QLabel(caption, this), 0, column, Qt::AlignHCenter);
-        colour->addWidget(controls.first, 1, column, Qt::AlignHCenter);
-        colour->addWidget(controls.second, 2, column);
-    }
-
-    auto* volumeColumn = new QVBoxLayout;
-    volumeColumn->addWidget(m_volumeReadout, 0, Qt::AlignHCenter);
-    volumeColumn->addWidget(m_volume, 1, Qt::AlignHCenter);
-    volumeColumn->addWidget(m_volumeMax);
-    volumeColumn->addWidget(m_mute);
+    info->addWidget(m_endStatus, 1, 4);
 
     auto* picture = new QHBoxLayout;
     picture->addWidget(black, 1);
     picture->addWidget(m_meterLeft);
     picture->addWidget(m_meterRight);
-    picture->addLayout(colour);
-    picture->addLayout(volumeColumn);
+    picture->addWidget(buildColourControls());
 
     auto* transition = new QHBoxLayout;
-    transition->addWidget(new QLabel("START POINT", this));
+    transition->addWidget(new QLabel(channel == 1 ? "START POINT A:" : "START POINT B:", this));
     transition->addWidget(m_startPoint);
-    transition->addStretch();
+    transition->addSpacing(12);
+    transition->addWidget(new QLabel("TRANSITION", this));
     transition->addWidget(m_transition, 1);
     transition->addWidget(m_transitionReadout);
-    transition->addWidget(m_endStatus);
-
-    auto* header = new QHBoxLayout;
-    header->addWidget(m_lamp);
-    header->addWidget(m_layer);
-    header->addWidget(m_countdown, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(header);
@@ -259,7 +311,87 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     layout->addLayout(picture, 1);
     layout->addWidget(position);
     layout->addLayout(aspectRow);
+    layout->addWidget(buildSwitches());
     layout->addLayout(transition);
+}
+
+QWidget* ChannelPanel::buildColourControls()
+{
+    const Names& n = channelNames[m_channel - 1];
+    auto* controls = new QWidget(this);
+    m_brightness = verticalBar(n.brightness, -100, 100, controls);
+    m_saturation = verticalBar(n.saturation, 0, 100, controls);
+    m_hue = verticalBar(n.hue, -100, 100, controls);
+    m_brightnessValue = spinBox(n.brightnessValue, -100, 100, controls);
+    m_saturationValue = spinBox(n.saturationValue, 0, 100, controls);
+    m_hueValue = spinBox(n.hueValue, -100, 100, controls);
+    auto* alpha = verticalBar(n.alpha, 0, 255, controls);
+    auto* alphaValue = spinBox(n.alphaValue, 0, 255, controls);
+    auto* speed = verticalBar(n.speed, -100, 100, controls);
+    auto* speedReadout = label(n.speedReadout, "0", controls);
+    speedReadout->setAlignment(Qt::AlignCenter);
+    m_volume = verticalBar(n.volume, 0, 100, controls);
+    m_volumeReadout = label(n.volumeReadout, {}, controls);
+    m_volumeReadout->setAlignment(Qt::AlignCenter);
+    m_volumeMax = named<QPushButton>(n.volumeMax, controls);
+    m_volumeMax->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
+    m_mute = named<QPushButton>(n.mute, controls);
+    m_mute->setIcon(style()->standardIcon(QStyle::SP_MediaVolumeMuted));
+    connect(m_volume, &QSlider::valueChanged, this, &ChannelPanel::volumeSliderChanged);
+
+    struct Column {
+        QString caption;
+        QSlider* bar;
+        QWidget* value;
+        QPushButton* reset;
+    };
+    const QList<Column> columns = {
+        {"B", m_brightness, m_brightnessValue, button(n.brightnessReset, "B", false, controls)},
+        {"S", m_saturation, m_saturationValue, button(n.saturationReset, "S", false, controls)},
+        {"H", m_hue, m_hueValue, button(n.hueReset, "H", false, controls)},
+        {"ALPHA", alpha, alphaValue, button(n.alphaReset, "R", false, controls)},
+        {"SPEED", speed, speedReadout, button(n.speedReset, "RESET SPEED", false, controls)},
+        {"VOL", m_volume, m_volumeReadout, m_volumeMax},
+    };
+    auto* grid = new QGridLayout(controls);
+    grid->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < columns.size(); ++i) {
+        const Column& column = columns.at(i);
+        grid->addWidget(new QLabel(column.caption, controls), 0, i, Qt::AlignHCenter);
+        grid->addWidget(column.bar, 1, i, Qt::AlignHCenter);
+        grid->addWidget(column.value, 2, i, Qt::AlignHCenter);
+        column.reset->setMaximumWidth(column.caption == "SPEED" ? 90 : 44);
+        grid->addWidget(column.reset, 3, i, Qt::AlignHCenter);
+    }
+    grid->addWidget(m_mute, 3, int(columns.size()) - 1, Qt::AlignHCenter);
+    grid->addWidget(button(n.resetAll, "RESET ALL", false, controls), 4, 0, 1, 3);
+    grid->addWidget(button(n.muteToggle, "MUTE", true, controls), 4, 5);
+    return controls;
+}
+
+QWidget* ChannelPanel::buildSwitches()
+{
+    const Names& n = channelNames[m_channel - 1];
+    auto* switches = new QWidget(this);
+    auto* previewOff = button(n.previewOff, "PREVIEW OFF", true, switches);
+    auto* previewOn = button(n.previewOn, "ON", true, switches);
+    exclusive(switches, {previewOff, previewOn}, 1);
+    auto* flipOff = button(n.flipOff, "VERTICAL FLIP OFF", true, switches);
+    auto* flipOn = button(n.flipOn, "ON", true, switches);
+    exclusive(switches, {flipOff, flipOn}, 0);
+    auto* filterOn = button(n.filterOn, "FILTER ON", true, switches);
+    auto* filterOff = button(n.filterOff, "OFF", true, switches);
+    exclusive(switches, {filterOn, filterOff}, 0);
+
+    auto* layout = new QGridLayout(switches);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const QList<QPushButton*> row1 = {previewOff, previewOn, flipOff, flipOn, filterOn, filterOff};
+    for (int i = 0; i < row1.size(); ++i)
+        layout->addWidget(row1.at(i), 0, i);
+    layout->addWidget(button(n.deinterlace, "DEINTERLACE", true, switches), 1, 0, 1, 2);
+    layout->addWidget(button(n.stepFrame, "STEP FRAME", false, switches), 1, 2, 1, 2);
+    layout->addWidget(button(n.saveClip, "SAVE TO CLIP", false, switches), 1, 4, 1, 2);
+    return switches;
 }
 
 void ChannelPanel::resetInfo()
@@ -301,9 +433,5 @@ void ChannelPanel::volumeSliderChanged()
 
 void ChannelPanel::setSelected(bool selected)
 {
-    // Keeps its room in the layout, so the panel does not jump when the lamp goes out.
-    QSizePolicy policy = m_lamp->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    m_lamp->setSizePolicy(policy);
     m_lamp->setVisible(selected);
 }

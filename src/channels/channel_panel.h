@@ -10,9 +10,10 @@ class QSlider;
 class QSpinBox;
 
 // The console panel of one channel (1 = Player A, 2 = Player B): what is loaded, the
-// countdown and position, the colour, volume and transition controls, the layer button.
-// Its widgets carry the names the console uses for that channel (volA / volB ...), so
-// automation and tests find them by name.
+// countdown and position, the picture, the colour, opacity, speed and volume controls, the
+// aspect, preview, flip, filter and deinterlace switches, the layer button. Its widgets
+// carry the names the console uses for that channel (volA / volB ...), so automation and
+// tests find them by name.
 class ChannelPanel : public QGroupBox {
     Q_OBJECT
 public:
@@ -25,7 +26,7 @@ public:
     // The volume slider's handler: read-out and the volume / mute icons.
     void volumeSliderChanged();
     int volume() const;
-    // The lamp beside the panel shows whether this channel is the selected layer.
+    // The lamp beside the layer button shows whether this channel is the selected layer.
     void setSelected(bool selected);
 
     QPushButton* layerButton() const { return m_layer; }
@@ -37,6 +38,9 @@ signals:
     void volumeChanged(int channel, int volume);
 
 private:
+    QWidget* buildColourControls();
+    QWidget* buildSwitches();
+
     int m_channel;
     QLabel* m_title;
     QLabel* m_codec;

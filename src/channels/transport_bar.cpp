@@ -1,6 +1,7 @@
 #include "channels/transport_bar.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -60,7 +61,11 @@ TransportBar::TransportBar(const SettingsFiles& settings, QAction* repeatPlaylis
     layout->addWidget(new QLabel("CLIPS", this), 2, 2);
     layout->addWidget(m_clipCount, 2, 3);
     layout->addWidget(new QLabel("DESTINATION PLAYLIST", this), 3, 0, 1, 2);
-    layout->addWidget(label("destinazione", "-", this), 3, 2, 1, 2);
+    m_destination = label("destinazione", "-", this);
+    m_destination->installEventFilter(this);
+    layout->addWidget(m_destination, 3, 2, 1, 2);
+    for (QLabel* caption : {m_playlistName, m_clipCount, m_destination})
+        caption->setStyleSheet("color: #ffd000; font-weight: bold;");
 }
 
 void TransportBar::setRepeatPlaylist(bool on)
@@ -84,6 +89,18 @@ void TransportBar::showPlaylist(const QString& name, int clipCount)
 {
     m_playlistName->setText(name);
     m_clipCount->setText(QString::number(clipCount));
+}
+
+void TransportBar::showDestination(const QString& name)
+{
+    m_destination->setText(name);
+}
+
+bool TransportBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_destination && event->type() == QEvent::MouseButtonDblClick)
+        emit destinationCleared();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TransportBar::store(const QString& file, bool on)

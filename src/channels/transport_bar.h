@@ -24,10 +24,16 @@ public:
                          bool automaticPlay);
 
     void showPlaylist(const QString& name, int clipCount);
+    void showDestination(const QString& name);
 
 signals:
+    // Double click on the destination's name.
+    void destinationCleared();
     // A switch could not be stored; the text names the file.
     void settingsWriteFailed(const QString& message);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void store(const QString& file, bool on);
@@ -40,4 +46,5 @@ private:
     QPushButton* m_automatic;
     QLabel* m_playlistName;
     QLabel* m_clipCount;
+    QLabel* m_destination;
 };

@@ -2,6 +2,7 @@
 
 #include "core/main_window.h"
 #include "stage/output_window.h"
+#include "ui/text_prompt.h"
 
 #include <QDialog>
 
@@ -28,7 +29,9 @@ bool Console::start()
         return false;
     m_windows.push_back(makeWindow<QWidget>("layersetup", "STAGE SETUP"));
     m_windows.push_back(makeWindow<QWidget>("filtri", "  Filter"));
-    m_windows.push_back(makeWindow<QDialog>("NuovoTesto", {}));
+    auto prompt = std::make_unique<TextPrompt>(m_main.get());
+    TextPrompt* nuovoTesto = prompt.get();
+    m_windows.push_back(std::move(prompt));
     m_windows.push_back(makeWindow<QDialog>("AddConnection", "Connections"));
     m_windows.push_back(makeWindow<QWidget>("f_azioni", "Action PAD"));
     m_windows.push_back(makeWindow<QDialog>("addAction", "Action Script"));
@@ -37,7 +40,7 @@ bool Console::start()
     m_windows.push_back(std::make_unique<OutputWindow>(OutputWindow::Role::LayerB));
     m_windows.push_back(makeWindow<QDialog>("elencoMIDI", "MIDI Mapper"));
     m_windows.push_back(makeWindow<QDialog>("elencoDMX", "DMX Mapper"));
-    m_main->FormShow(window("filtri"), window("f_azioni"));
+    m_main->FormShow({window("filtri"), window("f_azioni"), nuovoTesto});
     return true;
 }
 

@@ -1,22 +1,13 @@
 #pragma once
 
-#include <QHash>
-#include <QObject>
-#include <QString>
+#include "ui/menu_tree.h"
 
-class QAction;
-class QMenu;
-class QMenuBar;
-
-// The console's main menu. Entries are found by their path of captions,
-// "Library/Playlists/Create new"; each operation connects to its entry's triggered signal.
-class MainMenu : public QObject {
+// The console's main menu. Each operation connects to its entry's triggered signal; entries
+// whose operation has not landed yet stand with their caption and shortcut.
+class MainMenu : public MenuTree {
     Q_OBJECT
 public:
     explicit MainMenu(QMenuBar* bar);
-
-    QAction* action(const QString& path) const;
-    QMenu* menu(const QString& path) const;
 
     QAction* repeatPlaylist() const { return action("Library/Repeat playlist"); }
     QAction* closeQuillon() const { return action("File/Close Quillon"); }
@@ -25,11 +16,4 @@ public:
     QAction* midiMapper() const { return action("Communications/Midi Mapper"); }
     QAction* artNetActive() const { return action("Communications/ArtNet Active"); }
     QAction* artNetConfiguration() const { return action("Communications/ArtNet Configuration"); }
-
-private:
-    QMenu* submenu(const QString& path);
-
-    QMenuBar* m_bar;
-    QHash<QString, QMenu*> m_menus;
-    QHash<QString, QAction*> m_actions;
 };

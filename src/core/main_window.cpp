@@ -1,36 +1,46 @@
 #include "core/main_window.h"
 
 #include "channels/channel_panel.h"
+#include "channels/mixer_panel.h"
 #include "channels/transport_bar.h"
+#include "core/desktop_settings.h"
 #include "core/main_menu.h"
 #include "core/preferences_page.h"
 #include "data/database_error.h"
+#include "library/clip_information_page.h"
+#include "library/library_pages.h"
+#include "library/playlist_buttons.h"
+#include "stage/live_video_page.h"
+#include "stage/stage_page.h"
+#include "stage/test_pattern_page.h"
+#include "ui/dataset_grid.h"
+#include "ui/text_prompt.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QFormLayout>
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QNetworkInterface>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
-#include <QTableView>
-#include <QVBoxLayout>
+#include <QTextEdit>
 
 const QString MainWindow::MediaFilter = QStringLiteral(
     "Video/Audio/Picture "
@@ -70,25 +80,32 @@ QString localIPv4Address()
     return {};
 }
 
-QTableView* grid(const char* name, QWidget* parent)
+// Keys typed into these go to them, not to the console's shortcuts.
+bool takesText(const QWidget* widget)
 {
-    auto* view = new QTableView(parent);
-    view->setObjectName(QString::fromLatin1(name));
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->verticalHeader()->hide();
-    return view;
+    return qobject_cast<const QLineEdit*>(widget) ||
+           qobject_cast<const QAbstractSpinBox*>(widget) ||
+           qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget);
+}
+
+bool noModifiers(const QKeyEvent* key)
+{
+    return (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0 &&
+           QGuiApplication::mouseButtons() == Qt::NoButton;
 }
 } // namespace
 
 MainWindow::MainWindow(SettingsFiles settings, PlatformServices services)
     : m_settings(std::move(settings))
     , m_services(std::move(services))
+    , m_write(m_database, {[this](bool on) { setLevelMeters(on); },
+                           [this](const QString& error) { showError(this, error); }})
 {
     setObjectName("main");
     setWindowTitle("main");
     buildConsole();
+    wireMenus();
+    qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow()
@@ -99,7 +116,7 @@ MainWindow::~MainWindow()
 void MainWindow::buildConsole()
 {
     m_menu = new MainMenu(menuBar());
-    connect(m_menu->closeQuillon(), &QAction::triggered, this, &QWidget::close);
+    m_playlists = new Playlists(m_database, m_write, *this, this);
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -107,103 +124,104 @@ void MainWindow::buildConsole()
     m_panels[0] = new ChannelPanel(1, central);
     m_panels[1] = new ChannelPanel(2, central);
     auto* layers = new QButtonGroup(this);
-    layers->setExclusive(true);
     for (ChannelPanel* panel : m_panels)
         layers->addButton(panel->layerButton(), panel->channel());
     panel(2)->layerButton()->setChecked(true); // layer B is selected in a fresh console
     connect(layers, &QButtonGroup::idClicked, this, &MainWindow::selectLayer);
+    m_mixer = new MixerPanel(central);
 
     m_transport = new TransportBar(m_settings, m_menu->repeatPlaylist(), central);
     connect(m_transport, &TransportBar::settingsWriteFailed, this,
             [this](const QString& message) { showError(this, message); });
-
-    m_pagina2 = new QTabWidget(central);
-    m_pagina2->setObjectName("pagina2");
-    m_elencoClip = grid("elencoClip", m_pagina2);
-    m_elencoConn = grid("ElencoConn", m_pagina2);
-    m_pagina2->addTab(m_elencoClip, "LIBRARY");
-    m_pagina2->addTab(m_elencoConn, "CONNECTIONS");
-    m_pagina2->addTab(grid("elencoAction", m_pagina2), "ACTIONS");
+    m_playlistButtons = new PlaylistButtons(m_database, *m_playlists, central);
+    m_library = new LibraryPages(m_database, central);
 
     m_pagina = new QTabWidget(central);
     m_pagina->setObjectName("Pagina");
+    m_stagePage = new StagePage(m_database, m_pagina);
+    m_liveVideo = new LiveVideoPage(m_pagina);
     m_preferences = new PreferencesPage(m_pagina);
-    m_pagina->addTab(buildStagePage(), "Stage");
-    m_pagina->addTab(buildLiveVideoPage(), "Live Video");
-    m_pagina->addTab(new QWidget(m_pagina), "Test Pattern");
+    m_clipInformation = new ClipInformationPage(m_pagina);
+    m_pagina->addTab(m_stagePage, "Stage");
+    m_pagina->addTab(m_liveVideo, "Live Video");
+    m_pagina->addTab(new TestPatternPage(m_pagina), "Test Pattern");
     m_pagina->addTab(m_preferences, "Preferences");
-    m_pagina->addTab(new QWidget(m_pagina), "Clip information");
+    m_pagina->addTab(m_clipInformation, "Clip information");
 
     auto* progress = new QProgressBar(central);
     progress->setObjectName("progresso");
     progress->setTextVisible(false);
     progress->setMaximumHeight(8);
 
+    DatasetGrid* clips = m_library->clipGrid();
+    connect(clips, &DatasetGrid::cursorMoved, this,
+            [this] { m_clipInformation->showClip(m_database.playlist); });
+    connect(m_preferences, &PreferencesPage::handBackFocus, clips, [clips] { clips->setFocus(); });
+    connect(m_mixer, &MixerPanel::handBackFocus, clips, [clips] { clips->setFocus(); });
+    connect(m_playlists, &Playlists::currentChanged, this, &MainWindow::showClips);
+    connect(m_playlists, &Playlists::destinationChanged, m_transport,
+            &TransportBar::showDestination);
+    connect(m_transport, &TransportBar::destinationCleared, m_playlists,
+            &Playlists::clearDestination);
+
+    auto* left = new QVBoxLayout;
+    auto* transportRow = new QHBoxLayout;
+    transportRow->addWidget(m_transport, 1);
+    transportRow->addWidget(m_playlistButtons);
+    left->addLayout(transportRow);
+    left->addWidget(m_library, 1);
+
     auto* layout = new QGridLayout(central);
     layout->addWidget(m_panels[0], 0, 0);
-    layout->addWidget(buildMixingArea(), 0, 1);
+    layout->addWidget(m_mixer, 0, 1, 2, 1);
     layout->addWidget(m_panels[1], 0, 2);
-    layout->addWidget(m_transport, 1, 0);
-    layout->addWidget(m_pagina2, 2, 0, 1, 2);
-    layout->addWidget(m_pagina, 1, 2, 2, 1);
-    layout->addWidget(progress, 3, 0, 1, 3);
-    layout->setRowStretch(2, 1);
+    layout->addLayout(left, 1, 0);
+    layout->addWidget(m_pagina, 1, 2);
+    layout->addWidget(progress, 2, 0, 1, 3);
+    layout->setRowStretch(1, 1);
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(2, 1);
 }
 
-QWidget* MainWindow::buildMixingArea()
+void MainWindow::wireMenus()
 {
-    auto* area = new QWidget(this);
-    area->setObjectName("mixer");
-    auto* layout = new QVBoxLayout(area);
-    const char* buttons[][2] = {{"btnCutA", "CUT"},
-                                {"btnDissolve", "DISSOLVE"},
-                                {"btnCutB", "CUT"},
-                                {"btnDissolveB", "DISSOLVE"}};
-    auto* mix = new QGridLayout;
-    for (int i = 0; i < 4; ++i) {
-        auto* button = new QPushButton(QString::fromLatin1(buttons[i][1]), area);
-        button->setObjectName(QString::fromLatin1(buttons[i][0]));
-        button->setMinimumHeight(44);
-        mix->addWidget(button, i % 2, i / 2);
+    connect(m_menu->closeQuillon(), &QAction::triggered, this, &QWidget::close);
+    const QList<std::pair<const char*, void (Playlists::*)()>> playlistEntries = {
+        {"Library/Playlists/Create new", &Playlists::create},
+        {"Library/Playlists/Rename", &Playlists::rename},
+        {"Library/Playlists/Delete", &Playlists::remove},
+        {"Library/Change Playlist", &Playlists::moveClipToDestination}};
+    for (const auto& [path, operation] : playlistEntries)
+        connect(m_menu->action(path), &QAction::triggered, m_playlists, operation);
+    connect(m_library->clipMenu()->action("Change playlist"), &QAction::triggered, m_playlists,
+            &Playlists::moveClipToDestination);
+
+    const QList<std::pair<const char*, DesktopSettings::Kind>> settingsEntries = {
+        {"Stage/Screen preferences", DesktopSettings::Kind::Display},
+        {"Communications/Network preferences", DesktopSettings::Kind::Network},
+        {"Options/Audio Preferences", DesktopSettings::Kind::Sound}};
+    for (const auto& [path, kind] : settingsEntries) {
+        QAction* entry = m_menu->action(path);
+        entry->setEnabled(DesktopSettings::command(kind).has_value());
+        connect(entry, &QAction::triggered, this, [kind] { DesktopSettings::open(kind); });
     }
-    layout->addLayout(mix);
-    layout->addStretch();
-    layout->addWidget(new QLabel("STAGE ON AIR", area), 0, Qt::AlignHCenter);
-    m_stageOnAir = new QLabel(area);
-    m_stageOnAir->setObjectName("stageOnAir");
-    m_stageOnAir->setAlignment(Qt::AlignCenter);
-    layout->addWidget(m_stageOnAir);
-    return area;
-}
-
-QWidget* MainWindow::buildStagePage()
-{
-    auto* page = new QWidget(m_pagina);
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(grid("sceltalayout", page));
-    return page;
-}
-
-QWidget* MainWindow::buildLiveVideoPage()
-{
-    auto* page = new QWidget(m_pagina);
-    m_captureA = new QComboBox(page);
-    m_captureA->setObjectName("caDevice");
-    m_captureB = new QComboBox(page);
-    m_captureB->setObjectName("cbDevice");
-    auto* layout = new QFormLayout(page);
-    layout->addRow("LIVE VIDEO 1", m_captureA);
-    layout->addRow("LIVE VIDEO 2", m_captureB);
-    return page;
 }
 
 void MainWindow::selectLayer(int channel)
 {
     selectedChannel = channel;
+    panel(channel)->layerButton()->setChecked(true);
     for (ChannelPanel* panel : m_panels)
         panel->setSelected(panel->channel() == channel);
+}
+
+void MainWindow::showClips()
+{
+    m_transport->showPlaylist(m_playlists->current(), m_database.playlist.count());
+    // The buttons keep their rows, so a double click on one still reaches it.
+    m_playlistButtons->grid()->showCursor();
+    m_library->clipGrid()->reload();
+    m_clipInformation->showClip(m_database.playlist);
 }
 
 void MainWindow::showError(QWidget* parent, const QString& text)
@@ -211,6 +229,45 @@ void MainWindow::showError(QWidget* parent, const QString& text)
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text,
                     QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool MainWindow::askYesNo(const QString& question)
+{
+    return QMessageBox::question(this, QCoreApplication::applicationName(), question,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<QString> MainWindow::askText(const QString& caption, const QString& text,
+                                           int maxLength)
+{
+    if (!m_prompt)
+        return std::nullopt;
+    return m_prompt->ask(caption, text, maxLength);
+}
+
+QString MainWindow::onAirStageName() const
+{
+    const QLabel* onAir = findChild<QLabel*>("stageOnAir");
+    return onAir ? onAir->text() : QString();
+}
+
+void MainWindow::setLevelMeters(bool on)
+{
+    m_levelMeters = on;
+}
+
+void MainWindow::AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout,
+                                  int xPreset, int Xconn)
+{
+    try {
+        m_database.refresh(xPlaylist, xLista, xLayout, xPreset, Xconn);
+    } catch (const DatabaseError& error) {
+        showError(this, error.message());
+    }
+    for (DatasetGrid* grid : {m_playlistButtons->grid(), m_stagePage->grid(),
+                              m_library->connectionGrid(), m_library->actionGrid()})
+        grid->reload();
+    showClips();
 }
 
 std::optional<QString> MainWindow::readSetting(const QString& name, const QString& fallback)
@@ -256,9 +313,10 @@ bool MainWindow::FormCreate()
     m_database.layoutdb1.first();
     if (!m_database.layoutdb1.isEmpty())
         currentStage.copiaLayout(m_database.layoutdb1);
-
-    m_database.lista.first();
-    m_transport->showPlaylist(m_database.lista.text("lista"), m_database.playlist.count());
+    for (DatasetGrid* grid : {m_playlistButtons->grid(), m_stagePage->grid(),
+                              m_library->connectionGrid(), m_library->actionGrid()})
+        grid->reload();
+    m_playlists->showFirst();
 
     const bool repeat = SettingsFiles::onUnlessZero(readSetting(SettingsFile::RepeatPlaylist, "0"));
 
@@ -299,22 +357,16 @@ bool MainWindow::FormCreate()
         panel->transitionTime()->setValue(2);
     }
     selectedChannel = 2;
-    m_stageOnAir->setText("NO ACTIVE");
+    m_mixer->showStageOnAir("NO ACTIVE");
     codiceA = codiceB = -1;
     handlersArmed = true;
     for (const char* menu : {"Options/Render video/Default", "Options/Render audio/Default"})
         m_menu->action(menu)->setChecked(true);
 
-    const QStringList captureDevices =
-        m_services.capture ? m_services.capture->videoDevices() : QStringList();
-    for (QComboBox* list : {m_captureA, m_captureB}) {
-        list->clear();
-        list->addItems(captureDevices);
-        list->setCurrentIndex(captureDevices.isEmpty() ? -1 : 0);
-    }
-
+    m_liveVideo->setCaptureDevices(m_services.capture ? m_services.capture->videoDevices()
+                                                      : QStringList());
     m_pagina->setCurrentIndex(0);
-    m_pagina2->setCurrentIndex(0);
+    m_library->setCurrentIndex(0);
     return true;
 }
 
@@ -341,19 +393,20 @@ void MainWindow::fillMidiDevices()
     m_menu->midiActive()->setData(int(names.size() - 1));
 }
 
-void MainWindow::FormShow(QWidget* filtri, QWidget* fAzioni)
+void MainWindow::FormShow(const ConsoleWindows& windows)
 {
-    for (QTableView* view : {m_elencoClip, m_elencoConn})
-        view->verticalHeader()->setDefaultSectionSize(30);
-    for (QWidget* window : {filtri, fAzioni}) {
+    m_prompt = windows.nuovoTesto;
+    m_library->clipGrid()->setRowHeight(30);
+    m_library->connectionGrid()->setRowHeight(30);
+    for (QWidget* window : {windows.filtri, windows.fAzioni}) {
         if (!window)
             continue;
-        m_pagina->addTab(window, window->windowTitle());
+        m_pagina->addTab(window, window->windowTitle().trimmed());
         window->show();
     }
     // Centred on the primary screen, as large as a console wants to be.
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    resize(std::min(1680, screen.width()), std::min(980, screen.height()));
+    resize(std::min(1800, screen.width()), std::min(1000, screen.height()));
     move(screen.center() - rect().center());
     show();
     lower();
@@ -370,6 +423,64 @@ void MainWindow::reset_info(int channel)
         clip.resetFilters();
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        // Each key event is offered once, to the window that has the focus.
+        if (widget && widget->isWindow() == false && widget == QApplication::focusWidget() &&
+            widget->window() == this && !takesText(widget))
+            return previewKey(static_cast<QKeyEvent*>(event));
+        if (widget == this && QApplication::focusWidget() == nullptr)
+            return previewKey(static_cast<QKeyEvent*>(event));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::previewKey(QKeyEvent* key)
+{
+    const auto click = [this](const char* name) {
+        if (auto* button = findChild<QPushButton*>(QString::fromLatin1(name)))
+            button->click();
+    };
+    const bool plain = noModifiers(key);
+    const bool keypad = key->modifiers() & Qt::KeypadModifier;
+    bool handled = true;
+    switch (key->key()) {
+    case Qt::Key_Space:
+        click("btnPlayA");
+        break;
+    case Qt::Key_L:
+        plain ? click("btnResume") : void(handled = false);
+        break;
+    case Qt::Key_A:
+    case Qt::Key_B:
+        plain ? selectLayer(key->key() == Qt::Key_A ? 1 : 2) : void(handled = false);
+        break;
+    case Qt::Key_End:
+        plain ? click("btnStopA") : void(handled = false);
+        break;
+    case Qt::Key_P:
+        click("btnPauseA");
+        break;
+    case Qt::Key_Plus:
+    case Qt::Key_Minus: {
+        if (!keypad) {
+            handled = false;
+            break;
+        }
+        QScrollBar* time = panel(selectedChannel)->transitionTime();
+        time->setValue(time->value() + (key->key() == Qt::Key_Plus ? 1 : -1));
+        break;
+    }
+    default:
+        handled = false;
+    }
+    // Whatever the key did, the shortcuts keep working from the clip grid.
+    m_library->clipGrid()->setFocus();
+    return handled;
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!m_closed) {
@@ -384,6 +495,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::FormCloseQuery()
 {
+    qApp->removeEventFilter(this);
     if (DLL)
         DLL.reset();
 }
@@ -397,5 +509,6 @@ void MainWindow::FormClose()
 
 void MainWindow::FormDestroy()
 {
+    qApp->removeEventFilter(this);
     setAcceptDrops(false);
 }

@@ -4,25 +4,37 @@
 #include "core/platform_services.h"
 #include "core/settings_files.h"
 #include "data/show_database.h"
+#include "data/write_operation.h"
+#include "library/playlists.h"
 #include "stage/current_stage.h"
 
 #include <QMainWindow>
-#include <functional>
 #include <memory>
 
 class ChannelPanel;
+class ClipInformationPage;
+class LibraryPages;
+class LiveVideoPage;
 class MainMenu;
+class MixerPanel;
+class PlaylistButtons;
 class PreferencesPage;
-class QComboBox;
 class QFileDialog;
-class QLabel;
 class QTabWidget;
-class QTableView;
+class StagePage;
+class TextPrompt;
 class TransportBar;
+
+// The windows the console works with once they exist (they are created after it).
+struct ConsoleWindows {
+    QWidget* filtri = nullptr;
+    QWidget* fAzioni = nullptr;
+    TextPrompt* nuovoTesto = nullptr;
+};
 
 // The operator console and the composition root: it owns the show database, the per-channel
 // state and the regions of the console, and wires them together.
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public PlaylistHost {
     Q_OBJECT
 public:
     static inline const QString Version = QStringLiteral("2.0");
@@ -37,9 +49,14 @@ public:
     bool FormCreate();
     // The first showing: docks the filter panel and the action pad into the lower-right
     // pages, shows the console and sends it behind the output windows.
-    void FormShow(QWidget* filtri, QWidget* fAzioni);
+    void FormShow(const ConsoleWindows& windows);
     // Empties one channel's panel and stored clip settings (1 = Player A, 2 = Player B).
     void reset_info(int channel);
+
+    // Refreshes the read side and every grid, selecting the given clip, playlist, stage,
+    // action and connection again.
+    void AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout, int xPreset,
+                          int Xconn) override;
 
     int selectedChannel = 2;
     int codiceA = -1;
@@ -50,25 +67,37 @@ public:
     CurrentStage currentStage;
 
     ShowDatabase& database() { return m_database; }
+    WriteOperation& writeOperation() { return m_write; }
+    Playlists& playlists() { return *m_playlists; }
     ChannelPanel* panel(int channel) const { return m_panels[channel - 1]; }
     MainMenu* mainMenu() const { return m_menu; }
     QFileDialog* fileDialog() const { return m_apri; }
     const QString& tempDirectory() const { return m_tempDirectory; }
+    // The level meters of both players run (`livello`); write operations pause them.
+    bool levelMetersOn() const { return m_levelMeters; }
 
     // Shows an error box with one OK button.
     static void showError(QWidget* parent, const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // PlaylistHost
+    QString onAirStageName() const override;
+    bool askYesNo(const QString& question) override;
+    std::optional<QString> askText(const QString& caption, const QString& text,
+                                   int maxLength) override;
+    void setLevelMeters(bool on) override;
+
     void buildConsole();
-    QWidget* buildMixingArea();
-    QWidget* buildStagePage();
-    QWidget* buildLiveVideoPage();
+    void wireMenus();
     void selectLayer(int channel);
+    void showClips();
+    // The console's keys: true when the key was one of them.
+    bool previewKey(QKeyEvent* key);
     std::optional<QString> readSetting(const QString& name, const QString& fallback);
-    void openShowDatabase(const QString& directory);
     void fillMidiDevices();
     void FormCloseQuery();
     void FormClose();
@@ -77,20 +106,24 @@ private:
     SettingsFiles m_settings;
     PlatformServices m_services;
     ShowDatabase m_database;
+    WriteOperation m_write;
     std::unique_ptr<ArtNetLibrary> DLL;
     QString m_tempDirectory;
+    bool m_levelMeters = true;
     bool m_closed = false;
+    TextPrompt* m_prompt = nullptr;
 
     MainMenu* m_menu = nullptr;
+    Playlists* m_playlists = nullptr;
     ChannelPanel* m_panels[2] = {};
+    MixerPanel* m_mixer = nullptr;
     TransportBar* m_transport = nullptr;
+    PlaylistButtons* m_playlistButtons = nullptr;
+    LibraryPages* m_library = nullptr;
+    QTabWidget* m_pagina = nullptr; // lower right: Stage, Live Video, ...
+    StagePage* m_stagePage = nullptr;
+    LiveVideoPage* m_liveVideo = nullptr;
     PreferencesPage* m_preferences = nullptr;
-    QTabWidget* m_pagina = nullptr;  // lower right: Stage, Live Video, ...
-    QTabWidget* m_pagina2 = nullptr; // lower left: LIBRARY, CONNECTIONS, ACTIONS
-    QTableView* m_elencoClip = nullptr;
-    QTableView* m_elencoConn = nullptr;
-    QLabel* m_stageOnAir = nullptr;
-    QComboBox* m_captureA = nullptr;
-    QComboBox* m_captureB = nullptr;
+    ClipInformationPage* m_clipInformation = nullptr;
     QFileDialog* m_apri = nullptr;
 };

@@ -37,6 +37,7 @@ PreferencesPage::PreferencesPage(QWidget* parent)
         auto* check = new QCheckBox(QString::fromLatin1(caption), this);
         check->setObjectName(QString::fromLatin1(name));
         check->setChecked(true);
+        connect(check, &QCheckBox::clicked, this, &PreferencesPage::handBackFocus);
         loading->addWidget(check);
     }
     m_loadFilters = findChild<QCheckBox*>("chkLoadFilters");

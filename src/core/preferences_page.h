@@ -17,6 +17,10 @@ public:
     bool loadFilters() const;
     void showLocalAddress(const QString& address);
 
+signals:
+    // A load check box was clicked: the keyboard goes back to the clip grid.
+    void handBackFocus();
+
 private:
     QCheckBox* m_loadFilters;
     QLabel* m_localIp;

@@ -100,6 +100,19 @@ void ShowDatabase::openRead()
     }
 }
 
+void ShowDatabase::refresh(int clipCode, const QString& playlistName, const QString& stageName,
+                           int actionId, int connectionId)
+{
+    const QString playlistShown = playlistName.trimmed();
+    selectPlaylist(playlistShown);
+    openRead();
+    lista.locate("lista", playlistShown);
+    playlist.locate("codice", clipCode);
+    layoutdb1.locate("nome", stageName.trimmed());
+    dbConn.locate("id", connectionId);
+    dbAzioni.locate("id", actionId);
+}
+
 void ShowDatabase::closeRead()
 {
     for (ReadDataset* dataset : readDatasets())

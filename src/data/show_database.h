@@ -33,6 +33,13 @@ public:
     void closeRead();
     bool isReadOpen() const { return m_db.isOpen(); }
 
+    // Reopens the read side to show what has been committed, listing the clips of the
+    // playlist `playlistName`, and puts the cursors back: on that playlist, on the clip of
+    // `clipCode` (else the first clip), the stage named `stageName` (else the first stage),
+    // the action `actionId` and the connection `connectionId`. Throws DatabaseError.
+    void refresh(int clipCode, const QString& playlistName, const QString& stageName, int actionId,
+                 int connectionId);
+
     // The write side: open `dbs` and start its transaction, commit or roll back, close.
     void openWrite();
     void commitWrite();

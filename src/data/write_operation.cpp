@@ -32,7 +32,7 @@ WriteOperation::WriteOperation(ShowDatabase& database, Hooks hooks)
 }
 
 bool WriteOperation::run(const QList<WriteDataset*>& datasets, const std::function<void()>& change,
-                         bool pauseMeters)
+                         const std::function<void()>& refresh, bool pauseMeters)
 {
     MetersPaused meters(pauseMeters ? m_hooks.setLevelMeters : std::function<void(bool)>());
     const auto fail = [&](const QString& message) {
@@ -55,8 +55,8 @@ bool WriteOperation::run(const QList<WriteDataset*>& datasets, const std::functi
         return fail(QString::fromUtf8(error.what()));
     }
     try {
-        if (m_hooks.refresh)
-            m_hooks.refresh();
+        if (refresh)
+            refresh();
     } catch (const std::exception& error) {
         // The change is stored; only the console is behind.
         if (m_hooks.showError)

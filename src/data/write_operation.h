@@ -16,16 +16,16 @@ class WriteOperation {
 public:
     struct Hooks {
         std::function<void(bool on)> setLevelMeters; // off while writing
-        std::function<void()> refresh;               // reload the read side after a commit
         std::function<void(const QString&)> showError;
     };
 
     WriteOperation(ShowDatabase& database, Hooks hooks);
 
     // Returns true when the change was committed. `change` may throw DatabaseError (or any
-    // std::exception) to give up; nothing is written then.
+    // std::exception) to give up; nothing is written then. `refresh` reloads the read side
+    // after a commit (each caller knows what to select again), before the meters resume.
     bool run(const QList<WriteDataset*>& datasets, const std::function<void()>& change,
-             bool pauseMeters = true);
+             const std::function<void()>& refresh, bool pauseMeters = true);
 
 private:
     ShowDatabase& m_database;

@@ -133,7 +133,8 @@ private slots:
         QCOMPARE(main->currentStage.sx, 1280);
         QCOMPARE(main->currentStage.sy, 720);
 
-        QCOMPARE(child<QComboBox>(main, "caDevice")->currentText(), QString("USB Capture HDMI"));
+        QCOMPARE(child<QComboBox>(main, "caDevice")->currentText(),
+                 QString("video=USB Capture HDMI"));
         QCOMPARE(child<QComboBox>(main, "cbDevice")->count(), 2);
         // No MIDI devices, no Art-Net library: their entries cannot be used.
         QVERIFY(!main->mainMenu()->midiActive()->isEnabled());

@@ -16,13 +16,18 @@ struct OpenShow {
     QList<bool> meters;
     QStringList errors;
     int refreshes = 0;
-    WriteOperation write{database,
-                         {[this](bool on) { meters.append(on); },
-                          [this] {
-                              ++refreshes;
-                              database.openRead();
-                          },
-                          [this](const QString& error) { errors.append(error); }}};
+    WriteOperation operation{database,
+                             {[this](bool on) { meters.append(on); },
+                              [this](const QString& error) { errors.append(error); }}};
+
+    // A write that refreshes the read side after its commit.
+    bool write(const QList<WriteDataset*>& datasets, const std::function<void()>& change)
+    {
+        return operation.run(datasets, change, [this] {
+            ++refreshes;
+            database.openRead();
+        });
+    }
 
     OpenShow()
     {
@@ -184,7 +189,7 @@ private slots:
     {
         OpenShow show;
         show.database.selectPlaylist("Show"); // the console lists the playlist it shows
-        const bool committed = show.write.run({&show.database.listas, &show.database.p}, [&] {
+        const bool committed = show.write({&show.database.listas, &show.database.p}, [&] {
             show.addPlaylist("Show", show.database.nextValue(ShowDatabase::Maximum::PlaylistOrder));
             show.addPlaylist("Encore",
                              show.database.nextValue(ShowDatabase::Maximum::PlaylistOrder) + 1);
@@ -216,7 +221,7 @@ private slots:
             R"(insert into "playlist" ("codice", "titolo", "lista") values (1, 'a', 'Gala'))");
         show.fixture.exec(
             R"(insert into "playlist" ("codice", "titolo", "lista") values (2, 'b', 'Gala'))");
-        QVERIFY(show.write.run({&show.database.listas, &show.database.p}, [&] {
+        QVERIFY(show.write({&show.database.listas, &show.database.p}, [&] {
             QVERIFY(show.database.listas.locate("lista", QString("Show")));
             show.database.listas.setValue("lista", "Premiere"); // the key itself changes
             QVERIFY(show.database.p.locate("codice", 1));
@@ -236,7 +241,7 @@ private slots:
     {
         OpenShow show;
         show.fixture.exec(R"(insert into "liste" values ('Show', 1))");
-        const bool committed = show.write.run({&show.database.listas}, [&] {
+        const bool committed = show.write({&show.database.listas}, [&] {
             show.addPlaylist("Encore", 2);
             show.addPlaylist("Show", 3); // same name: the key is taken
         });
@@ -251,14 +256,14 @@ private slots:
         QCOMPARE(show.fixture.scalar(R"(select count(*) from "liste")").toInt(), 1);
 
         // The next write works from a clean state.
-        QVERIFY(show.write.run({&show.database.listas}, [&] { show.addPlaylist("Encore", 2); }));
+        QVERIFY(show.write({&show.database.listas}, [&] { show.addPlaylist("Encore", 2); }));
         QCOMPARE(show.fixture.scalar(R"(select count(*) from "liste")").toInt(), 2);
     }
 
     void aChangeThatThrowsWritesNothing()
     {
         OpenShow show;
-        QVERIFY(!show.write.run({&show.database.listas}, [&] {
+        QVERIFY(!show.write({&show.database.listas}, [&] {
             show.addPlaylist("Encore", 1);
             show.database.listas.setValue("no such column", 1);
         }));
@@ -376,8 +381,8 @@ private slots:
         const QString path = "/media/show/Überraschung – è.mp4";
         const QString script = "SEND,Ç'est ça,\"ünï\"\r\nPLAY,A";
         show.database.selectPlaylist(title);
-        QVERIFY(show.write.run(
-            {&show.database.listas, &show.database.p, &show.database.dbsAzioni}, [&] {
+        QVERIFY(
+            show.write({&show.database.listas, &show.database.p, &show.database.dbsAzioni}, [&] {
                 show.addPlaylist(title, 1);
                 show.database.p.append();
                 show.database.p.setValue("titolo", title);

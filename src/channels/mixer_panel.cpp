@@ -1,0 +1,89 @@
+#include "channels/mixer_panel.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+QPushButton* button(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* widget = new QPushButton(caption, parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setMinimumHeight(40);
+    return widget;
+}
+
+QProgressBar* fader(const char* name, int maximum, QWidget* parent)
+{
+    auto* gauge = new QProgressBar(parent);
+    gauge->setObjectName(QString::fromLatin1(name));
+    gauge->setOrientation(Qt::Vertical);
+    gauge->setRange(0, maximum);
+    gauge->setTextVisible(false);
+    gauge->setFixedWidth(14);
+    return gauge;
+}
+} // namespace
+
+MixerPanel::MixerPanel(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName("mixer");
+    auto* grid = new QGridLayout;
+    const char* channels[2][6] = {
+        {"btnCutA", "btnDissolve", "mixVideoA", "mixAudioA", "faderA", "faderAudioA"},
+        {"btnCutB", "btnDissolveB", "mixVideoB", "mixAudioB", "faderB", "faderAudioB"}};
+    for (int c = 0; c < 2; ++c) {
+        const auto& names = channels[c];
+        const int column = c * 2;
+        grid->addWidget(new QLabel(c == 0 ? "A" : "B", this), 0, column, 1, 2, Qt::AlignHCenter);
+        grid->addWidget(button(names[0], "CUT", this), 1, column, 1, 2);
+        grid->addWidget(button(names[1], "DISSOLVE", this), 2, column, 1, 2);
+        for (int i = 0; i < 2; ++i) {
+            auto* mix = new QCheckBox(i == 0 ? "VIDEO" : "AUDIO", this);
+            mix->setObjectName(QString::fromLatin1(names[2 + i]));
+            mix->setChecked(true);
+            connect(mix, &QCheckBox::clicked, this, &MixerPanel::handBackFocus);
+            grid->addWidget(mix, 3 + i, column, 1, 2);
+        }
+        grid->addWidget(fader(names[4], 255, this), 5, column, Qt::AlignHCenter);
+        grid->addWidget(fader(names[5], 128, this), 5, column + 1, Qt::AlignHCenter);
+    }
+    grid->setRowStretch(5, 1);
+
+    m_stageOnAir = new QLabel(this);
+    m_stageOnAir->setObjectName("stageOnAir");
+    m_stageOnAir->setAlignment(Qt::AlignCenter);
+    m_stageOnAir->setStyleSheet("color: #ffd000; font-weight: bold;");
+
+    auto* single = button("SpeedButton29", "SINGLE", this);
+    auto* invert = button("btnAutoAudio", "INVERT", this);
+    auto* audioMode = new QButtonGroup(this);
+    for (QPushButton* mode : {single, invert}) {
+        mode->setCheckable(true);
+        audioMode->addButton(mode);
+    }
+    single->setChecked(true);
+    auto* audio = new QHBoxLayout;
+    audio->addWidget(single);
+    audio->addWidget(invert);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid, 1);
+    layout->addLayout(audio);
+    layout->addWidget(new QLabel("STAGE ON AIR", this), 0, Qt::AlignHCenter);
+    layout->addWidget(m_stageOnAir);
+    layout->addWidget(button("btnSetStartPoint", "SET START POINT", this));
+    layout->addWidget(button("btnResetStartPoint", "RESET START POINT", this));
+    layout->addWidget(button("SpeedButton1", "SET SNAPSHOT", this));
+    layout->addWidget(button("btnRestart", "RESTART", this));
+}
+
+void MixerPanel::showStageOnAir(const QString& name)
+{
+    m_stageOnAir->setText(name);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+// The mixing area between the two player panels: "CUT" and "DISSOLVE" of each channel, what
+// a dissolve mixes ("VIDEO", "AUDIO"), the faders, the stage on air, the start point and
+// snapshot buttons, "RESTART" and the audio mode ("SINGLE" / "INVERT").
+class MixerPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit MixerPanel(QWidget* parent = nullptr);
+
+    void showStageOnAir(const QString& name);
+
+signals:
+    // A mix check box was clicked: the keyboard goes back to the clip grid.
+    void handBackFocus();
+
+private:
+    QLabel* m_stageOnAir;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+class DatasetGrid;
+class MenuTree;
+class Playlists;
+class ShowDatabase;
+
+// The column of playlist buttons (`sceltalista`), six visible at a time: a click shows that
+// playlist, a double click makes it the destination; with its pop-up menu `mLista`.
+class PlaylistButtons : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int RowHeight = 40;
+    static constexpr int VisibleRows = 6;
+
+    PlaylistButtons(ShowDatabase& database, Playlists& playlists, QWidget* parent = nullptr);
+
+    DatasetGrid* grid() const { return m_grid; }
+    MenuTree* menu() const { return m_menu; }
+
+private:
+    DatasetGrid* m_grid;
+    MenuTree* m_menu;
+};

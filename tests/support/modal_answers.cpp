@@ -1,0 +1,45 @@
+#include "support/modal_answers.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+ModalAnswers::ModalAnswers()
+{
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &ModalAnswers::answer);
+    timer->start(10);
+}
+
+void ModalAnswers::answer()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible())
+        return;
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        seen.append(box->text());
+        const QString wanted = m_answers.isEmpty() ? QString("OK") : m_answers.dequeue().button;
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text().remove('&') == wanted) {
+                button->click();
+                return;
+            }
+        }
+        box->reject();
+        return;
+    }
+    if (modal->objectName() == "NuovoTesto") {
+        seen.append(modal->windowTitle());
+        auto* field = modal->findChild<QLineEdit*>("a1");
+        const Answer next = m_answers.isEmpty() ? Answer{} : m_answers.dequeue();
+        if (!next.text) {
+            QTest::keyClick(field, Qt::Key_Escape);
+            return;
+        }
+        field->setText(*next.text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+}
