@@ -280,16 +280,16 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     auto* header = new QHBoxLayout;
     header->addWidget(m_lamp);
     header->addWidget(m_layer);
-    header->addWidget(m_countdown, 1);
+    header->addWidget(m_title, 1);
     header->addWidget(onAir);
+    header->addWidget(m_countdown);
 
     auto* info = new QGridLayout;
-    info->addWidget(m_title, 0, 0, 1, 5);
-    info->addWidget(m_codec, 1, 0);
-    info->addWidget(m_resolution, 1, 1);
-    info->addWidget(m_aspect, 1, 2);
-    info->addWidget(m_duration, 1, 3);
-    info->addWidget(m_endStatus, 1, 4);
+    info->addWidget(m_codec, 0, 0);
+    info->addWidget(m_resolution, 0, 1);
+    info->addWidget(m_aspect, 0, 2);
+    info->addWidget(m_duration, 0, 3);
+    info->addWidget(m_endStatus, 0, 4);
 
     auto* picture = new QHBoxLayout;
     picture->addWidget(black, 1);
@@ -364,8 +364,6 @@ QWidget* ChannelPanel::buildColourControls()
         grid->addWidget(column.reset, 3, i, Qt::AlignHCenter);
     }
     grid->addWidget(m_mute, 3, int(columns.size()) - 1, Qt::AlignHCenter);
-    grid->addWidget(button(n.resetAll, "RESET ALL", false, controls), 4, 0, 1, 3);
-    grid->addWidget(button(n.muteToggle, "MUTE", true, controls), 4, 5);
     return controls;
 }
 
@@ -388,9 +386,13 @@ QWidget* ChannelPanel::buildSwitches()
     const QList<QPushButton*> row1 = {previewOff, previewOn, flipOff, flipOn, filterOn, filterOff};
     for (int i = 0; i < row1.size(); ++i)
         layout->addWidget(row1.at(i), 0, i);
-    layout->addWidget(button(n.deinterlace, "DEINTERLACE", true, switches), 1, 0, 1, 2);
-    layout->addWidget(button(n.stepFrame, "STEP FRAME", false, switches), 1, 2, 1, 2);
-    layout->addWidget(button(n.saveClip, "SAVE TO CLIP", false, switches), 1, 4, 1, 2);
+    const QList<QPushButton*> row2 = {button(n.deinterlace, "DEINTERLACE", true, switches),
+                                      button(n.stepFrame, "STEP FRAME", false, switches),
+                                      button(n.saveClip, "SAVE TO CLIP", false, switches),
+                                      button(n.resetAll, "RESET ALL", false, switches),
+                                      button(n.muteToggle, "MUTE", true, switches)};
+    for (int i = 0; i < row2.size(); ++i)
+        layout->addWidget(row2.at(i), 1, i == 0 ? 0 : i + 1, 1, i == 0 ? 2 : 1);
     return switches;
 }
 

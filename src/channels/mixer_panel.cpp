@@ -13,7 +13,7 @@ QPushButton* button(const char* name, const QString& caption, QWidget* parent)
 {
     auto* widget = new QPushButton(caption, parent);
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setMinimumHeight(40);
+    widget->setMinimumHeight(36);
     return widget;
 }
 
@@ -77,10 +77,12 @@ MixerPanel::MixerPanel(QWidget* parent)
     layout->addLayout(audio);
     layout->addWidget(new QLabel("STAGE ON AIR", this), 0, Qt::AlignHCenter);
     layout->addWidget(m_stageOnAir);
-    layout->addWidget(button("btnSetStartPoint", "SET START POINT", this));
-    layout->addWidget(button("btnResetStartPoint", "RESET START POINT", this));
-    layout->addWidget(button("SpeedButton1", "SET SNAPSHOT", this));
-    layout->addWidget(button("btnRestart", "RESTART", this));
+    auto* points = new QGridLayout;
+    points->addWidget(button("btnSetStartPoint", "SET START\nPOINT", this), 0, 0);
+    points->addWidget(button("btnResetStartPoint", "RESET START\nPOINT", this), 0, 1);
+    points->addWidget(button("SpeedButton1", "SET\nSNAPSHOT", this), 1, 0);
+    points->addWidget(button("btnRestart", "RESTART", this), 1, 1);
+    layout->addLayout(points);
 }
 
 void MixerPanel::showStageOnAir(const QString& name)

@@ -27,4 +27,6 @@ void applyDarkStyle(QApplication& app)
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         palette.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
     app.setPalette(palette);
+    // A pressed toggle must be seen from a step back.
+    app.setStyleSheet("QPushButton:checked { background-color: #2f7dd1; color: white; }");
 }

@@ -36,6 +36,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
@@ -142,11 +143,19 @@ void MainWindow::buildConsole()
     m_liveVideo = new LiveVideoPage(m_pagina);
     m_preferences = new PreferencesPage(m_pagina);
     m_clipInformation = new ClipInformationPage(m_pagina);
+    // Pages scroll rather than make the console taller than the screen.
+    const auto scrolling = [this](QWidget* page) {
+        auto* area = new QScrollArea(m_pagina);
+        area->setWidget(page);
+        area->setWidgetResizable(true);
+        area->setFrameShape(QFrame::NoFrame);
+        return area;
+    };
     m_pagina->addTab(m_stagePage, "Stage");
-    m_pagina->addTab(m_liveVideo, "Live Video");
-    m_pagina->addTab(new TestPatternPage(m_pagina), "Test Pattern");
-    m_pagina->addTab(m_preferences, "Preferences");
-    m_pagina->addTab(m_clipInformation, "Clip information");
+    m_pagina->addTab(scrolling(m_liveVideo), "Live Video");
+    m_pagina->addTab(scrolling(new TestPatternPage(m_pagina)), "Test Pattern");
+    m_pagina->addTab(scrolling(m_preferences), "Preferences");
+    m_pagina->addTab(scrolling(m_clipInformation), "Clip information");
 
     auto* progress = new QProgressBar(central);
     progress->setObjectName("progresso");

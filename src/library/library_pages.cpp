@@ -5,6 +5,7 @@
 #include "ui/menu_tree.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -123,13 +124,15 @@ QWidget* LibraryPages::buildActionsPage()
                                 {"btnSetEndAction", "SET END ACTION"},
                                 {"btnClearStartAction", "CLEAR START ACTION"},
                                 {"btnClearEndAction", "CLEAR END ACTION"}};
-    auto* column = new QVBoxLayout;
+    auto* column = new QGridLayout;
+    int index = 0;
     for (const auto& [name, caption] : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(caption), page);
         button->setObjectName(QString::fromLatin1(name));
-        column->addWidget(button);
+        column->addWidget(button, index / 2, index % 2);
+        ++index;
     }
-    column->addStretch();
+    column->setRowStretch(index / 2, 1);
     auto* layout = new QHBoxLayout(page);
     layout->addWidget(m_actions, 1);
     layout->addLayout(column);
