@@ -1,5 +1,7 @@
 #include "channels/channel_panel.h"
 
+#include "ui/named_widgets.h"
+
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -133,28 +135,6 @@ const Names channelNames[2] = {
      {"btnOriginalB", "btnFitB", "btn43B", "btn169B", "btn185B", "btn235B"}},
 };
 
-template <class W> W* named(const char* name, QWidget* parent)
-{
-    auto* widget = new W(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLabel* label(const char* name, const QString& text, QWidget* parent)
-{
-    auto* widget = named<QLabel>(name, parent);
-    widget->setText(text);
-    return widget;
-}
-
-QPushButton* button(const char* name, const QString& caption, bool toggle, QWidget* parent)
-{
-    auto* widget = named<QPushButton>(name, parent);
-    widget->setText(caption);
-    widget->setCheckable(toggle);
-    return widget;
-}
-
 QSlider* verticalBar(const char* name, int minimum, int maximum, QWidget* parent)
 {
     auto* bar = named<QSlider>(name, parent);
@@ -211,23 +191,23 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     const Names& n = channelNames[channel - 1];
     setObjectName(channel == 1 ? "panelA" : "panelB");
 
-    m_title = label(n.title, {}, this);
+    m_title = namedLabel(n.title, {}, this);
     m_title->setFont(scaled(font(), 1.4, true));
-    m_codec = label(n.codec, {}, this);
-    m_resolution = label(n.resolution, {}, this);
-    m_aspect = label(n.aspect, {}, this);
-    m_duration = label(n.duration, "00:00:00.000", this);
-    m_endStatus = button(n.endStatus, "LOOP", false, this);
+    m_codec = namedLabel(n.codec, {}, this);
+    m_resolution = namedLabel(n.resolution, {}, this);
+    m_aspect = namedLabel(n.aspect, {}, this);
+    m_duration = namedLabel(n.duration, "00:00:00.000", this);
+    m_endStatus = namedButton(n.endStatus, "LOOP", this);
 
     auto* black = named<QWidget>(n.black, this);
     black->setMinimumSize(256, 144);
     black->setStyleSheet("background: black;");
-    m_preview = label(n.preview, {}, black);
+    m_preview = namedLabel(n.preview, {}, black);
     m_preview->setAlignment(Qt::AlignCenter);
     m_preview->setScaledContents(true);
-    auto* stopped = label(n.stopped, "STOPPED", black);
+    auto* stopped = namedLabel(n.stopped, "STOPPED", black);
     stopped->setStyleSheet("color: #ffd000; font-weight: bold;");
-    auto* saved = label(n.saved, "SAVED", black);
+    auto* saved = namedLabel(n.saved, "SAVED", black);
     saved->setStyleSheet("color: #30ff60; font-weight: bold;");
     saved->hide();
     auto* blackLayout = new QGridLayout(black);
@@ -236,26 +216,26 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     blackLayout->addWidget(stopped, 0, 0, Qt::AlignTop | Qt::AlignLeft);
     blackLayout->addWidget(saved, 1, 1, Qt::AlignBottom | Qt::AlignRight);
 
-    m_countdown = label(n.countdown, {}, this);
+    m_countdown = namedLabel(n.countdown, {}, this);
     m_countdown->setFont(scaled(font(), 2.4, true));
     m_countdown->setAlignment(Qt::AlignCenter);
-    m_startPoint = label(n.startPoint, "-", this);
+    m_startPoint = namedLabel(n.startPoint, "-", this);
 
     auto* position = named<QSlider>(n.position, this);
     position->setOrientation(Qt::Horizontal);
-    auto* onAir = label(n.onAir, QStringLiteral("ON AIR"), this);
+    auto* onAir = namedLabel(n.onAir, QStringLiteral("ON AIR"), this);
     onAir->setStyleSheet("color: #ff3030; font-weight: bold;");
     onAir->hide();
 
     m_meterLeft = meter(n.meterLeft, this);
     m_meterRight = meter(n.meterRight, this);
-    m_lamp = label(n.lamp, QStringLiteral("●"), this);
+    m_lamp = namedLabel(n.lamp, QStringLiteral("●"), this);
     m_lamp->setStyleSheet("color: #ff3030;");
     QSizePolicy lampPolicy = m_lamp->sizePolicy();
     lampPolicy.setRetainSizeWhenHidden(true); // the panel does not jump when it goes out
     m_lamp->setSizePolicy(lampPolicy);
 
-    m_layer = button(n.layer, channel == 1 ? "A" : "B", true, this);
+    m_layer = namedButton(n.layer, channel == 1 ? "A" : "B", this, true);
     m_layer->setMinimumSize(48, 40);
     m_layer->setFont(scaled(font(), 1.4, true));
 
@@ -263,7 +243,7 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     const QStringList aspectCaptions = {"Original", "Fit", "4:3", "16:9", "1.85:1", "2.35:1"};
     auto* aspectRow = new QHBoxLayout;
     for (int i = 0; i < 6; ++i) {
-        aspectButtons.append(button(n.aspects[i], aspectCaptions.at(i), true, this));
+        aspectButtons.append(namedButton(n.aspects[i], aspectCaptions.at(i), this, true));
         aspectRow->addWidget(aspectButtons.last());
     }
     exclusive(this, aspectButtons);
@@ -272,7 +252,7 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     m_transition = named<QScrollBar>(n.transition, this);
     m_transition->setOrientation(Qt::Horizontal);
     m_transition->setRange(0, 60);
-    m_transitionReadout = label(n.transitionReadout, "0s", this);
+    m_transitionReadout = namedLabel(n.transitionReadout, "0s", this);
     connect(m_transition, &QScrollBar::valueChanged, this, [this](int position) {
         m_transitionReadout->setText(QString::number(position / 2.0, 'f', 1) + "s");
     });
@@ -328,10 +308,10 @@ QWidget* ChannelPanel::buildColourControls()
     auto* alpha = verticalBar(n.alpha, 0, 255, controls);
     auto* alphaValue = spinBox(n.alphaValue, 0, 255, controls);
     auto* speed = verticalBar(n.speed, -100, 100, controls);
-    auto* speedReadout = label(n.speedReadout, "0", controls);
+    auto* speedReadout = namedLabel(n.speedReadout, "0", controls);
     speedReadout->setAlignment(Qt::AlignCenter);
     m_volume = verticalBar(n.volume, 0, 100, controls);
-    m_volumeReadout = label(n.volumeReadout, {}, controls);
+    m_volumeReadout = namedLabel(n.volumeReadout, {}, controls);
     m_volumeReadout->setAlignment(Qt::AlignCenter);
     m_volumeMax = named<QPushButton>(n.volumeMax, controls);
     m_volumeMax->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
@@ -346,11 +326,11 @@ QWidget* ChannelPanel::buildColourControls()
         QPushButton* reset;
     };
     const QList<Column> columns = {
-        {"B", m_brightness, m_brightnessValue, button(n.brightnessReset, "B", false, controls)},
-        {"S", m_saturation, m_saturationValue, button(n.saturationReset, "S", false, controls)},
-        {"H", m_hue, m_hueValue, button(n.hueReset, "H", false, controls)},
-        {"ALPHA", alpha, alphaValue, button(n.alphaReset, "R", false, controls)},
-        {"SPEED", speed, speedReadout, button(n.speedReset, "RESET SPEED", false, controls)},
+        {"B", m_brightness, m_brightnessValue, namedButton(n.brightnessReset, "B", controls)},
+        {"S", m_saturation, m_saturationValue, namedButton(n.saturationReset, "S", controls)},
+        {"H", m_hue, m_hueValue, namedButton(n.hueReset, "H", controls)},
+        {"ALPHA", alpha, alphaValue, namedButton(n.alphaReset, "R", controls)},
+        {"SPEED", speed, speedReadout, namedButton(n.speedReset, "RESET SPEED", controls)},
         {"VOL", m_volume, m_volumeReadout, m_volumeMax},
     };
     auto* grid = new QGridLayout(controls);
@@ -371,14 +351,14 @@ QWidget* ChannelPanel::buildSwitches()
 {
     const Names& n = channelNames[m_channel - 1];
     auto* switches = new QWidget(this);
-    auto* previewOff = button(n.previewOff, "PREVIEW OFF", true, switches);
-    auto* previewOn = button(n.previewOn, "ON", true, switches);
+    auto* previewOff = namedButton(n.previewOff, "PREVIEW OFF", switches, true);
+    auto* previewOn = namedButton(n.previewOn, "ON", switches, true);
     exclusive(switches, {previewOff, previewOn}, 1);
-    auto* flipOff = button(n.flipOff, "VERTICAL FLIP OFF", true, switches);
-    auto* flipOn = button(n.flipOn, "ON", true, switches);
+    auto* flipOff = namedButton(n.flipOff, "VERTICAL FLIP OFF", switches, true);
+    auto* flipOn = namedButton(n.flipOn, "ON", switches, true);
     exclusive(switches, {flipOff, flipOn}, 0);
-    auto* filterOn = button(n.filterOn, "FILTER ON", true, switches);
-    auto* filterOff = button(n.filterOff, "OFF", true, switches);
+    auto* filterOn = namedButton(n.filterOn, "FILTER ON", switches, true);
+    auto* filterOff = namedButton(n.filterOff, "OFF", switches, true);
     exclusive(switches, {filterOn, filterOff}, 0);
 
     auto* layout = new QGridLayout(switches);
@@ -386,11 +366,11 @@ QWidget* ChannelPanel::buildSwitches()
     const QList<QPushButton*> row1 = {previewOff, previewOn, flipOff, flipOn, filterOn, filterOff};
     for (int i = 0; i < row1.size(); ++i)
         layout->addWidget(row1.at(i), 0, i);
-    const QList<QPushButton*> row2 = {button(n.deinterlace, "DEINTERLACE", true, switches),
-                                      button(n.stepFrame, "STEP FRAME", false, switches),
-                                      button(n.saveClip, "SAVE TO CLIP", false, switches),
-                                      button(n.resetAll, "RESET ALL", false, switches),
-                                      button(n.muteToggle, "MUTE", true, switches)};
+    const QList<QPushButton*> row2 = {namedButton(n.deinterlace, "DEINTERLACE", switches, true),
+                                      namedButton(n.stepFrame, "STEP FRAME", switches),
+                                      namedButton(n.saveClip, "SAVE TO CLIP", switches),
+                                      namedButton(n.resetAll, "RESET ALL", switches),
+                                      namedButton(n.muteToggle, "MUTE", switches, true)};
     for (int i = 0; i < row2.size(); ++i)
         layout->addWidget(row2.at(i), 1, i == 0 ? 0 : i + 1, 1, i == 0 ? 2 : 1);
     return switches;

@@ -1,5 +1,7 @@
 #include "channels/mixer_panel.h"
 
+#include "ui/named_widgets.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -11,8 +13,7 @@
 namespace {
 QPushButton* button(const char* name, const QString& caption, QWidget* parent)
 {
-    auto* widget = new QPushButton(caption, parent);
-    widget->setObjectName(QString::fromLatin1(name));
+    auto* widget = namedButton(name, caption, parent);
     widget->setMinimumHeight(36);
     return widget;
 }

@@ -1,5 +1,7 @@
 #include "channels/transport_bar.h"
 
+#include "ui/named_widgets.h"
+
 #include <QAction>
 #include <QEvent>
 #include <QGridLayout>
@@ -9,17 +11,8 @@
 namespace {
 QPushButton* button(const char* name, const QString& caption, bool toggle, QWidget* parent)
 {
-    auto* widget = new QPushButton(caption, parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setCheckable(toggle);
+    auto* widget = namedButton(name, caption, parent, toggle);
     widget->setMinimumHeight(34);
-    return widget;
-}
-
-QLabel* label(const char* name, const QString& text, QWidget* parent)
-{
-    auto* widget = new QLabel(text, parent);
-    widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }
 } // namespace
@@ -35,8 +28,8 @@ TransportBar::TransportBar(const SettingsFiles& settings, QAction* repeatPlaylis
     m_autostart = button("autostart", "AUTOSTART", true, this);
     m_playAfterLoad = button("chkPlayAfterLoad", "PLAY AFTER LOAD", true, this);
     m_automatic = button("btnAutomatic", "AUTOMATIC PLAY", true, this);
-    m_playlistName = label("nome", {}, this);
-    m_clipCount = label("tot1", "0", this);
+    m_playlistName = namedLabel("nome", {}, this);
+    m_clipCount = namedLabel("tot1", "0", this);
 
     connect(m_repeatEntry, &QAction::triggered, this, &TransportBar::setRepeatPlaylist);
     connect(m_repeat, &QPushButton::clicked, this, &TransportBar::setRepeatPlaylist);
@@ -61,7 +54,7 @@ TransportBar::TransportBar(const SettingsFiles& settings, QAction* repeatPlaylis
     layout->addWidget(new QLabel("CLIPS", this), 2, 2);
     layout->addWidget(m_clipCount, 2, 3);
     layout->addWidget(new QLabel("DESTINATION PLAYLIST", this), 3, 0, 1, 2);
-    m_destination = label("destinazione", "-", this);
+    m_destination = namedLabel("destinazione", "-", this);
     m_destination->installEventFilter(this);
     layout->addWidget(m_destination, 3, 2, 1, 2);
     for (QLabel* caption : {m_playlistName, m_clipCount, m_destination})

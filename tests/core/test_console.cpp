@@ -1,7 +1,7 @@
 #include "core/console.h"
 #include "core/main_menu.h"
 #include "core/main_window.h"
-#include "support/show_fixture.h"
+#include "support/started_console.h"
 #include "ui/dataset_grid.h"
 
 #include <QAbstractSlider>
@@ -21,26 +21,7 @@
 #include <QTest>
 
 namespace {
-struct Started {
-    ShowFixture fixture;
-    std::unique_ptr<Console> console;
-    MainWindow* main = nullptr;
-
-    Started()
-    {
-        console = std::make_unique<Console>(fixture.settings(), PlatformServices{});
-        if (!console->start())
-            qFatal("the console did not start");
-        main = console->main();
-    }
-    template <class W = QWidget> W* child(const QString& name) const
-    {
-        auto* found = main->findChild<W*>(name);
-        if (!found)
-            qFatal("no widget %s", qPrintable(name));
-        return found;
-    }
-};
+using Started = StartedConsole;
 
 QStringList captions(QMenu* menu)
 {

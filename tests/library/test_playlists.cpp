@@ -2,7 +2,7 @@
 #include "core/main_menu.h"
 #include "core/main_window.h"
 #include "support/modal_answers.h"
-#include "support/show_fixture.h"
+#include "support/started_console.h"
 #include "ui/dataset_grid.h"
 #include "ui/text_prompt.h"
 
@@ -14,29 +14,26 @@
 
 namespace {
 // A console on a show with three playlists: Show (2 clips), Show 2 (1 clip), Encore (1 clip).
-struct Show {
-    ShowFixture fixture;
-    std::unique_ptr<Console> console;
-    MainWindow* main = nullptr;
-
-    Show()
-    {
-        fixture.exec(R"(insert into "liste" values ('Show', 1))");
-        fixture.exec(R"(insert into "liste" values ('Show 2', 2))");
-        fixture.exec(R"(insert into "liste" values ('Encore', 3))");
-        const char* clips[][3] = {{"10", "Opening", "Show"},
-                                  {"11", "Finale", "Show"},
-                                  {"20", "Other show", "Show 2"},
-                                  {"30", "Bow", "Encore"}};
-        int ordine = 1;
-        for (const auto& [codice, title, playlist] : clips)
-            fixture.exec(R"(insert into "playlist" ("codice", "titolo", "lista", "ordine")
+void seedThreePlaylists(const ShowFixture& fixture)
+{
+    fixture.exec(R"(insert into "liste" values ('Show', 1))");
+    fixture.exec(R"(insert into "liste" values ('Show 2', 2))");
+    fixture.exec(R"(insert into "liste" values ('Encore', 3))");
+    const char* clips[][3] = {{"10", "Opening", "Show"},
+                              {"11", "Finale", "Show"},
+                              {"20", "Other show", "Show 2"},
+                              {"30", "Bow", "Encore"}};
+    int ordine = 1;
+    for (const auto& [codice, title, playlist] : clips)
+        fixture.exec(R"(insert into "playlist" ("codice", "titolo", "lista", "ordine")
                             values (?, ?, ?, ?))",
-                         {QString(codice).toInt(), title, playlist, ordine++});
-        console = std::make_unique<Console>(fixture.settings(), PlatformServices{});
-        if (!console->start())
-            qFatal("the console did not start");
-        main = console->main();
+                     {QString(codice).toInt(), title, playlist, ordine++});
+}
+
+struct Show : StartedConsole {
+    Show()
+        : StartedConsole(seedThreePlaylists)
+    {
     }
 
     QString label(const char* name) const
