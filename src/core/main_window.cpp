@@ -162,9 +162,23 @@ void MainWindow::buildConsole()
     progress->setTextVisible(false);
     progress->setMaximumHeight(8);
 
+    // The script of the current action, for the action pad to run.
+    auto* script = new QPlainTextEdit(central);
+    script->setObjectName("mScript");
+    script->setReadOnly(true);
+    script->hide();
+    const auto showScript = [this, script] {
+        script->setPlainText(m_database.dbAzioni.text("script"));
+    };
+    connect(m_library->actionGrid(), &DatasetGrid::cursorMoved, script, showScript);
+    connect(m_library->actionGrid(), &DatasetGrid::rowActivated, this,
+            [this] { findChild<QPushButton*>("btnMakeAction")->click(); });
+
     DatasetGrid* clips = m_library->clipGrid();
     connect(clips, &DatasetGrid::cursorMoved, this,
             [this] { m_clipInformation->showClip(m_database.playlist); });
+    connect(clips, &DatasetGrid::rowActivated, this,
+            [this] { findChild<QPushButton*>("btnPlayA")->click(); });
     connect(m_preferences, &PreferencesPage::handBackFocus, clips, [clips] { clips->setFocus(); });
     connect(m_mixer, &MixerPanel::handBackFocus, clips, [clips] { clips->setFocus(); });
     connect(m_playlists, &Playlists::currentChanged, this, &MainWindow::showClips);
@@ -265,6 +279,14 @@ void MainWindow::setLevelMeters(bool on)
     m_levelMeters = on;
 }
 
+void MainWindow::reloadLists()
+{
+    for (DatasetGrid* grid : {m_playlistButtons->grid(), m_stagePage->grid(),
+                              m_library->connectionGrid(), m_library->actionGrid()})
+        grid->reload();
+    emit m_library->actionGrid()->cursorMoved();
+}
+
 void MainWindow::AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout,
                                   int xPreset, int Xconn)
 {
@@ -273,9 +295,7 @@ void MainWindow::AggiornaElementi(int xPlaylist, const QString& xLista, const QS
     } catch (const DatabaseError& error) {
         showError(this, error.message());
     }
-    for (DatasetGrid* grid : {m_playlistButtons->grid(), m_stagePage->grid(),
-                              m_library->connectionGrid(), m_library->actionGrid()})
-        grid->reload();
+    reloadLists();
     showClips();
 }
 
@@ -322,9 +342,7 @@ bool MainWindow::FormCreate()
     m_database.layoutdb1.first();
     if (!m_database.layoutdb1.isEmpty())
         currentStage.copiaLayout(m_database.layoutdb1);
-    for (DatasetGrid* grid : {m_playlistButtons->grid(), m_stagePage->grid(),
-                              m_library->connectionGrid(), m_library->actionGrid()})
-        grid->reload();
+    reloadLists();
     m_playlists->showFirst();
 
     const bool repeat = SettingsFiles::onUnlessZero(readSetting(SettingsFile::RepeatPlaylist, "0"));

@@ -95,6 +95,8 @@ private:
     void wireMenus();
     void selectLayer(int channel);
     void showClips();
+    // Shows the reopened playlists, stages, connections and actions.
+    void reloadLists();
     // The console's keys: true when the key was one of them.
     bool previewKey(QKeyEvent* key);
     std::optional<QString> readSetting(const QString& name, const QString& fallback);

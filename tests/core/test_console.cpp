@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -275,6 +276,24 @@ private slots:
         QTest::keyClicks(port, "A");
         QCOMPARE(started.main->selectedChannel, 2);
         QCOMPARE(started.main->focusWidget(), port);
+    }
+
+    void theActionScriptFollowsTheActionList()
+    {
+        const StartedConsole started([](const ShowFixture& fixture) {
+            fixture.exec(
+                R"(insert into "azioni" ("id", "nome", "script") values (1, 'Go', 'PLAY,A'))");
+            fixture.exec(
+                R"(insert into "azioni" ("id", "nome", "script") values (2, 'Stop', 'STOP,A'))");
+        });
+        auto* script = started.child<QPlainTextEdit>("mScript");
+        QCOMPARE(script->toPlainText(), QString("PLAY,A"));
+        auto* actions = started.child<DatasetGrid>("elencoAction");
+        actions->setCurrentIndex(actions->model()->index(1, 0));
+        QCOMPARE(script->toPlainText(), QString("STOP,A"));
+        started.main->AggiornaElementi(-1, "", "", 2, 1);
+        QCOMPARE(actions->currentIndex().row(), 1);
+        QCOMPARE(script->toPlainText(), QString("STOP,A"));
     }
 
     void clipGridShowsTheCurrentPlaylist()
