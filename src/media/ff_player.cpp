@@ -1,0 +1,334 @@
+#include "media/ff_player.h"
+
+#include "media/notification_ring.h"
+#include "media/playback_session.h"
+#include "media/video_sink.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <chrono>
+
+// The delivery of one opening's positions and states: its ring and its thread.
+struct Notifier {
+    NotificationRing ring;
+    std::thread thread;
+    std::atomic<bool> running{true};
+    std::atomic<bool> ending{false};
+    std::atomic<bool> stopDelivered{false};
+    std::shared_ptr<Notifier> previous; // delivers first
+};
+
+TFFPlayer::TFFPlayer(QObject* parent)
+    : QObject(parent)
+{
+}
+
+TFFPlayer::~TFFPlayer()
+{
+    // A player that is going away reports nothing more; its handlers may be gone already.
+    OnFileOpen = nullptr;
+    OnPosition = nullptr;
+    OnState = nullptr;
+    OnOpenFailed = nullptr;
+    OnVideoHook = nullptr;
+    OnAudioHook = nullptr;
+    OnLog = nullptr;
+    stopSession(false);
+    endNotifications();
+}
+
+void TFFPlayer::log(const QString& line)
+{
+    if (OnLog)
+        OnLog(this, line);
+}
+
+void TFFPlayer::fail(const QString& message)
+{
+    m_lastError = message;
+    log(message);
+}
+
+bool TFFPlayer::Open(const QString& fileName, VideoSink* screen, bool paused)
+{
+    if (m_opening) {
+        fail("Current trying open is not completed.");
+        return false;
+    }
+    m_opening = true;
+    struct Opening {
+        bool& flag;
+        ~Opening() { flag = false; }
+    } opening{m_opening};
+
+    stopSession(true);
+    endNotifications();
+    // Notifications of the old file are delivered before anything of the new one.
+    QThread::msleep(10);
+    QCoreApplication::processEvents();
+    QThread::msleep(10);
+
+    log(QStringLiteral("using video driver: %1").arg(screen ? "surface" : "none"));
+    OpenSettings settings = m_open;
+    settings.paused = paused;
+    PlaybackSession::Callbacks callbacks;
+    const std::shared_ptr<Notifier> notifier = makeNotifier();
+    callbacks.notify = [notifier](int kind, int64_t value) {
+        notifier->ring.push(NotificationRing::Kind(kind), value);
+    };
+    callbacks.videoHook = [this](QImage& picture, int64_t pts, bool& update) {
+        if (OnVideoHook)
+            OnVideoHook(this, picture, pts, update);
+    };
+    callbacks.audioHook = [this](int64_t pts, uint8_t* samples, int bytes, int rate, int channels) {
+        if (OnAudioHook)
+            OnAudioHook(this, pts, samples, bytes, rate, channels);
+    };
+    callbacks.log = [this](const QString& line) {
+        // From any thread: the log handler must be thread-safe.
+        if (OnLog)
+            OnLog(this, line);
+    };
+    auto session =
+        std::make_unique<PlaybackSession>(fileName, settings, m_live, screen, std::move(callbacks));
+    QString error;
+    if (!session->open(error)) {
+        fail(error);
+        if (OnOpenFailed)
+            OnOpenFailed(this);
+        return false;
+    }
+    m_fileName = fileName;
+    m_formatName = session->formatName();
+    const QSize surface = screen ? screen->surfaceSize() : QSize();
+    int screenWidth = 0;
+    int screenHeight = 0;
+    if (OnFileOpen)
+        OnFileOpen(this, session->duration(), session->frameWidth(), session->frameHeight(),
+                   screenWidth, screenHeight);
+    if (screenWidth <= 0 || screenHeight <= 0) {
+        screenWidth = surface.width();
+        screenHeight = surface.height();
+    }
+    m_session = std::move(session);
+    startNotifications(notifier);
+    if (!m_session->start(error)) {
+        fail(error);
+        stopSession(false);
+        endNotifications();
+        return false;
+    }
+    // Until the playback thread runs and its first state has been delivered; inside a
+    // notification handler that state can only come after the handler.
+    const auto started = std::chrono::steady_clock::now();
+    if (m_deliveryDepth == 0)
+        waitDelivering([&] {
+            return m_state != psStop ||
+                   std::chrono::steady_clock::now() - started > std::chrono::seconds(5);
+        });
+    return true;
+}
+
+void TFFPlayer::stopSession(bool keepOpenSettings)
+{
+    if (m_session) {
+        m_session->stop(); // the playback thread queues psStop on its way out
+        m_session.reset();
+    }
+    m_fileName.clear();
+    m_formatName.clear();
+    if (!keepOpenSettings) {
+        m_open.startTime = INT64_MIN;
+        m_live.verticalFlip = false;
+    }
+}
+
+void TFFPlayer::Stop(bool waitForStop)
+{
+    Q_UNUSED(waitForStop); // the threads end within a few milliseconds: always waited for
+    stopSession(false);
+    endNotifications();
+}
+
+std::shared_ptr<Notifier> TFFPlayer::makeNotifier()
+{
+    auto notifier = std::make_shared<Notifier>();
+    notifier->previous = m_retired.empty() ? nullptr : m_retired.back();
+    return notifier;
+}
+
+void TFFPlayer::startNotifications(const std::shared_ptr<Notifier>& notifier)
+{
+    notifier->thread = std::thread([this, raw = notifier.get()] {
+        // What an older opening still has to say comes first.
+        while (raw->previous && raw->previous->running && !raw->ending)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (;;) {
+            const auto entry = raw->ring.take(std::chrono::milliseconds(100));
+            if (entry && entry->kind != NotificationRing::Kind::EndOfDelivery) {
+                deliver(*raw, int(entry->kind), entry->value);
+                if (raw->stopDelivered)
+                    break;
+                continue;
+            }
+            if (raw->ending) { // ended from outside: psStop on the way out
+                if (!raw->stopDelivered)
+                    deliver(*raw, int(NotificationRing::Kind::State), psStop);
+                break;
+            }
+        }
+        raw->running = false;
+    });
+    m_notifier = notifier;
+}
+
+void TFFPlayer::endNotifications()
+{
+    if (m_notifier) {
+        m_notifier->ending = true;
+        m_notifier->ring.push(NotificationRing::Kind::EndOfDelivery, 0);
+        m_retired.push_back(std::move(m_notifier));
+    }
+    // A notifier that is delivering to a handler up the stack ends after that handler.
+    if (m_deliveryDepth > 0)
+        return;
+    waitDelivering([this] {
+        for (const auto& notifier : m_retired)
+            if (notifier->running)
+                return false;
+        return true;
+    });
+    for (const auto& notifier : m_retired)
+        notifier->thread.join();
+    m_retired.clear();
+}
+
+void TFFPlayer::deliver(Notifier& notifier, int kind, int64_t value)
+{
+    const auto handle = [this, &notifier, kind, value] {
+        ++m_deliveryDepth;
+        if (kind == int(NotificationRing::Kind::State)) {
+            notifier.stopDelivered = notifier.stopDelivered || value == psStop;
+            m_state = TPlayState(value);
+            if (OnState)
+                OnState(this, TPlayState(value));
+        } else if (OnPosition) {
+            OnPosition(this, value);
+        }
+        --m_deliveryDepth;
+    };
+    QMetaObject::invokeMethod(this, handle, Qt::BlockingQueuedConnection);
+}
+
+void TFFPlayer::waitDelivering(const std::function<bool()>& done)
+{
+    while (!done()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(500);
+    }
+}
+
+void TFFPlayer::Pause()
+{
+    if (m_session && !m_session->paused()) {
+        m_session->togglePause();
+        m_notifier->ring.push(NotificationRing::Kind::State, psPause);
+    }
+}
+
+void TFFPlayer::Resume()
+{
+    if (m_session && m_session->paused()) {
+        m_session->togglePause();
+        m_notifier->ring.push(NotificationRing::Kind::State, psResume);
+    }
+}
+
+void TFFPlayer::TogglePause()
+{
+    if (!m_session)
+        return;
+    const bool paused = m_session->togglePause();
+    m_notifier->ring.push(NotificationRing::Kind::State, paused ? psPause : psResume);
+}
+
+void TFFPlayer::StepToNextFrame()
+{
+    if (!m_session)
+        return;
+    if (m_state != psStep || !m_session->paused())
+        m_notifier->ring.push(NotificationRing::Kind::State, psStep);
+    m_session->stepToNextFrame();
+}
+
+void TFFPlayer::Seek(int64_t pts, TSeekFlags flags, bool waitForSeekEnd)
+{
+    Q_UNUSED(waitForSeekEnd);
+    if (m_session && pts != INT64_MIN && pts >= 0)
+        m_session->seek(pts, flags);
+}
+
+bool TFFPlayer::SendVideoFilterCommand(const QString& target, const QString& cmd,
+                                       const QString& arg, int flags)
+{
+    if (!m_session) {
+        log("avfilter_graph_send_command() failed");
+        return false;
+    }
+    return m_session->sendFilterCommand(target, cmd, arg, flags);
+}
+
+QImage TFFPlayer::CurrentFrame()
+{
+    return m_session ? m_session->currentFrame() : QImage();
+}
+
+void TFFPlayer::UpdateScreenPosition()
+{
+    if (m_session)
+        m_session->updateScreenPosition();
+}
+
+int TFFPlayer::VideoStreamIndex() const
+{
+    return m_session ? m_session->videoStreamIndex() : -1;
+}
+
+void TFFPlayer::setAspectRatio(float ratio)
+{
+    if (ratio == m_live.aspectRatio)
+        return;
+    m_live.aspectRatio = ratio;
+    UpdateScreenPosition();
+}
+
+void TFFPlayer::setBackColor(unsigned colour)
+{
+    m_live.backColor = colour;
+    UpdateScreenPosition();
+}
+
+void TFFPlayer::setPlaybackSpeed(double speed)
+{
+    m_live.playbackSpeed = speed;
+    if (m_session)
+        m_session->setSpeed(speed);
+}
+
+void TFFPlayer::setStartTime(int64_t microseconds)
+{
+    const bool changed = microseconds != m_open.startTime;
+    m_open.startTime = microseconds;
+    if (changed && m_session && microseconds >= 0)
+        m_session->seek(microseconds, 0);
+}
+
+int64_t TFFPlayer::CurrentPTS() const
+{
+    return m_session ? m_session->currentPts() : -1;
+}
+
+bool TFFPlayer::Paused() const
+{
+    return !m_session || m_session->paused();
+}

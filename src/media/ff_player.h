@@ -1,0 +1,135 @@
+#pragma once
+
+#include "media/player_types.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+class NotificationRing;
+class PlaybackSession;
+struct Notifier;
+class VideoSink;
+
+// A media player: opens a file, shows its pictures on a video sink and plays its sound on an
+// audio device of its own, at its time, and reports positions and states.
+//
+// Threads: every operation is called on the user-interface thread, which also receives
+// OnFileOpen, OnPosition, OnState and OnOpenFailed. A notification thread per opening takes
+// positions and states from a ring and delivers them synchronously on the user-interface
+// thread; while the user-interface thread waits for the player (Stop, Open) it keeps
+// delivering them. OnVideoHook runs on the playback thread, OnAudioHook on the sound thread.
+class TFFPlayer : public QObject {
+    Q_OBJECT
+public:
+    explicit TFFPlayer(QObject* parent = nullptr);
+    ~TFFPlayer() override;
+
+    int Tag = 0; // the channel: 1 Player A, 2 Player B
+
+    // The libraries are linked with the program: these succeed at once.
+    static bool AVLibLoaded() { return true; }
+    static bool LoadAVLib(const QString&, bool) { return true; }
+    bool SDLLibLoaded() const { return true; }
+    bool LoadSDLLib(const QString&, const QString&) { return true; }
+
+    bool Open(const QString& fileName, VideoSink* screen, bool paused);
+    void Stop(bool waitForStop);
+    void Pause();
+    void Resume();
+    void TogglePause();
+    void StepToNextFrame();
+    void Seek(int64_t pts, TSeekFlags flags = 0, bool waitForSeekEnd = false);
+    bool SendVideoFilterCommand(const QString& target, const QString& cmd, const QString& arg,
+                                int flags = 0);
+    QImage CurrentFrame();
+    void UpdateScreenPosition();
+    int VideoStreamIndex() const;
+
+    // Properties.
+    float AspectRatio() const { return m_live.aspectRatio; }
+    void setAspectRatio(float ratio);
+    int AudioVolume() const { return m_live.audioVolume; }
+    void setAudioVolume(int volume) { m_live.audioVolume = std::clamp(volume, 0, 128); }
+    bool Mute() const { return m_live.mute; }
+    void setMute(bool mute) { m_live.mute = mute; }
+    bool AudioHook() const { return m_live.audioHook; }
+    void setAudioHook(bool on) { m_live.audioHook = on; }
+    bool VideoHook() const { return m_live.videoHook; }
+    void setVideoHook(bool on) { m_live.videoHook = on; }
+    bool VerticalFlip() const { return m_live.verticalFlip; }
+    void setVerticalFlip(bool on) { m_live.verticalFlip = on; }
+    bool Deinterlace() const { return m_open.deinterlace; }
+    void setDeinterlace(bool on) { m_open.deinterlace = on; }
+    QString VideoFilters() const { return m_open.videoFilters; }
+    void setVideoFilters(const QString& filters) { m_open.videoFilters = filters; }
+    TAudioDriver AudioDriver = adDefault;
+    TVideoDriver VideoDriver = vdDefault;
+    // Channels of the sound device at the next Open: 2, or 6 for a 5.1 output.
+    int AudioChannels() const { return m_open.audioChannels; }
+    void setAudioChannels(int channels) { m_open.audioChannels = channels; }
+    double PlaybackSpeed() const { return m_live.playbackSpeed; }
+    void setPlaybackSpeed(double speed);
+    bool EnableAudioSpeed() const { return m_live.enableAudioSpeed; }
+    void setEnableAudioSpeed(bool on) { m_live.enableAudioSpeed = on; }
+    Tav_sync_type SyncType() const { return Tav_sync_type(m_live.syncType.load()); }
+    void setSyncType(Tav_sync_type type) { m_live.syncType = type; }
+    int64_t StartTime() const { return m_open.startTime; }
+    void setStartTime(int64_t microseconds);
+    unsigned BackColor() const { return m_live.backColor; }
+    void setBackColor(unsigned colour);
+    int64_t PositionInterval() const { return m_live.positionInterval; }
+    void setPositionInterval(int64_t microseconds) { m_live.positionInterval = microseconds; }
+    int64_t CurrentPTS() const;
+    TPlayState PlayState() const { return m_state; }
+    bool Paused() const;
+    QString FileName() const { return m_fileName; }
+    // The open file's container format ("mov,mp4,m4a,3gp,3g2,mj2" ...), empty when closed.
+    QString FormatName() const { return m_formatName; }
+    // The last failure, as reported to the log.
+    QString LastError() const { return m_lastError; }
+
+    // Notifications (see the class comment for their threads).
+    std::function<void(TFFPlayer* sender, int64_t duration, int frameWidth, int frameHeight,
+                       int& screenWidth, int& screenHeight)>
+        OnFileOpen;
+    std::function<void(TFFPlayer* sender, int64_t pts)> OnPosition;
+    std::function<void(TFFPlayer* sender, TPlayState state)> OnState;
+    std::function<void(TFFPlayer* sender)> OnOpenFailed;
+    std::function<void(TFFPlayer* sender, QImage& picture, int64_t pts, bool& update)> OnVideoHook;
+    std::function<void(TFFPlayer* sender, int64_t pts, uint8_t* samples, int bytes, int rate,
+                       int channels)>
+        OnAudioHook;
+    // Every log line of the player (also its failures).
+    std::function<void(TFFPlayer* sender, const QString& line)> OnLog;
+
+private:
+    void fail(const QString& message);
+    void log(const QString& line);
+    void stopSession(bool keepOpenSettings);
+    std::shared_ptr<Notifier> makeNotifier();
+    void startNotifications(const std::shared_ptr<Notifier>& notifier);
+    void endNotifications();
+    void deliver(Notifier& notifier, int kind, int64_t value);
+    // Waits for `done` while delivering the notifications that wait for this thread.
+    void waitDelivering(const std::function<bool()>& done);
+
+    LiveSettings m_live;
+    OpenSettings m_open;
+    std::unique_ptr<PlaybackSession> m_session;
+    // The notifier of the current opening, and older ones still finishing a delivery (when a
+    // handler stopped or reopened the player from inside a notification).
+    std::shared_ptr<Notifier> m_notifier;
+    std::vector<std::shared_ptr<Notifier>> m_retired;
+    int m_deliveryDepth = 0; // > 0 while a notification handler runs
+    std::atomic<TPlayState> m_state{psStop};
+    bool m_opening = false;
+    QString m_fileName;
+    QString m_formatName;
+    QString m_lastError;
+};

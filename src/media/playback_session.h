@@ -1,0 +1,179 @@
+#pragma once
+
+#include "media/ffmpeg_types.h"
+#include "media/frame_queue.h"
+#include "media/media_clock.h"
+#include "media/packet_queue.h"
+#include "media/player_types.h"
+
+#include <QImage>
+#include <QString>
+#include <SDL2/SDL_audio.h>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class VideoSink;
+namespace soundtouch {
+class SoundTouch;
+}
+
+// One opened file of a player: the reading thread, a decoding thread per stream, the
+// playback thread that shows pictures at their time, and the sound device's thread.
+//
+// Threads and what they own:
+// - the reading thread fills the packet queues and handles seek requests;
+// - the decoding threads fill the frame queues (pictures through the filter graph);
+// - the playback thread shows pictures, runs the video and external clocks, reports
+//   positions, the end and the states psPlay / psPause / psStop;
+// - the sound thread (SDL) takes sound frames and runs the audio clock.
+// The user-interface thread calls the public operations; they only set requests and flags
+// (under m_control) that the threads pick up. Calls go down the hierarchy, wake-ups go up.
+class PlaybackSession {
+public:
+    struct Callbacks {
+        std::function<void(int kind, int64_t value)> notify; // 1 position, 2 state
+        std::function<void(QImage& picture, int64_t pts, bool& update)> videoHook;
+        std::function<void(int64_t pts, uint8_t* samples, int bytes, int rate, int channels)>
+            audioHook;
+        std::function<void(const QString& line)> log;
+    };
+
+    PlaybackSession(const QString& fileName, const OpenSettings& settings, LiveSettings& live,
+                    VideoSink* sink, Callbacks callbacks);
+    ~PlaybackSession();
+    PlaybackSession(const PlaybackSession&) = delete;
+    PlaybackSession& operator=(const PlaybackSession&) = delete;
+
+    // Opens the input and its decoders; false with the reason in `error`.
+    bool open(QString& error);
+    // Starts the threads; playback begins (or waits, when opened paused).
+    bool start(QString& error);
+    // Ends every thread and waits for them. The playback thread reports psStop on its way.
+    void stop();
+    bool running() const { return m_started && !m_abort; }
+
+    int64_t duration() const; // microseconds, 0 or less when unknown
+    int frameWidth() const;   // -1 without video
+    int frameHeight() const;
+    int videoStreamIndex() const { return m_videoStream; }
+    QString formatName() const;
+    int64_t currentPts() const { return m_currentPts; } // microseconds, -1 before the first
+
+    bool paused() const { return m_paused; }
+    // Pauses or resumes; returns the new paused state.
+    bool togglePause();
+    // Shows the next picture, then pauses again.
+    void stepToNextFrame();
+    void seek(int64_t microseconds, TSeekFlags flags);
+    bool sendFilterCommand(const QString& target, const QString& command, const QString& argument,
+                           int flags);
+    // The picture on screen in 32-bit RGB; empty when none.
+    QImage currentFrame();
+    // The output surface was moved or resized.
+    void updateScreenPosition() { m_forceRefresh = true; }
+    void setSpeed(double speed);
+
+private:
+    struct StreamDecoder {
+        int streamIndex = -1;
+        AVStream* stream = nullptr;
+        CodecContextPtr codec;
+        PacketQueue packets;
+        int packetSerial = -1;
+        std::atomic<int> finishedSerial{-1};
+        std::thread thread;
+    };
+
+    void readLoop();
+    void videoDecodeLoop();
+    void audioDecodeLoop();
+    void playbackLoop();
+    // One decoded frame of the decoder's stream: 1 got one, 0 the stream ended, -1 abort.
+    int decodeFrame(StreamDecoder& decoder, AVFrame* frame);
+    bool openDecoder(StreamDecoder& decoder, int streamIndex, QString& error);
+    bool buildFilterGraph(const AVFrame* frame, QString& error);
+    bool openAudioDevice(QString& error);
+    static void audioCallback(void* self, Uint8* stream, int length);
+    void fillAudio(Uint8* stream, int length);
+    int decodeAudioFrame();
+    void refreshVideo(double& remaining);
+    double targetDelay(double delay) const;
+    double frameDuration(const DecodedFrame& frame, const DecodedFrame& next) const;
+    void showPicture(const DecodedFrame& frame);
+    double masterClock() const;
+    int masterSync() const;
+    void reportPosition(double seconds, bool force);
+    void checkEnd();
+    void notify(int kind, int64_t value);
+    void log(const QString& line);
+
+    QString m_fileName;
+    OpenSettings m_settings;
+    LiveSettings& m_live;
+    VideoSink* m_sink;
+    Callbacks m_callbacks;
+
+    FormatContextPtr m_format;
+    int m_videoStream = -1;
+    int m_audioStream = -1;
+    StreamDecoder m_video;
+    StreamDecoder m_audio;
+    std::unique_ptr<FrameQueue> m_pictures;
+    std::unique_ptr<FrameQueue> m_sounds;
+    MediaClock m_audioClock;
+    MediaClock m_videoClock;
+    MediaClock m_externalClock;
+
+    // Filter graph, owned by the video decoding thread (commands come under m_filterMutex).
+    std::mutex m_filterMutex;
+    FilterGraphPtr m_graph;
+    AVFilterContext* m_bufferSource = nullptr;
+    AVFilterContext* m_bufferSink = nullptr;
+    int m_graphWidth = 0, m_graphHeight = 0, m_graphFormat = -1;
+
+    // Sound device and the sound thread's state.
+    SDL_AudioDeviceID m_device = 0;
+    SDL_AudioSpec m_deviceSpec{};
+    SwrContextPtr m_resampler;
+    int m_resamplerFormat = -1, m_resamplerRate = 0, m_resamplerChannels = 0;
+    std::vector<uint8_t> m_audioBuffer;
+    int m_audioBufferIndex = 0;
+    double m_audioBufferPts = NAN; // end of the buffered sound, seconds
+    int m_audioSerial = -1;
+    std::unique_ptr<soundtouch::SoundTouch> m_stretch;
+    std::vector<float> m_stretchIn, m_stretchOut;
+
+    // Playback thread's state.
+    double m_frameTimer = 0;
+    double m_maxFrameDuration = 10.0;
+    SwsContextPtr m_scaler;
+    QImage m_scaled;
+    std::mutex m_shownMutex;
+    FramePtr m_shown; // the picture on screen, for currentFrame()
+    int64_t m_lastReported = INT64_MIN;
+    bool m_clamped = false;
+    bool m_endReported = false;
+    bool m_firstPictureShown = false;
+    bool m_reportPositions; // off while opened paused, until resumed or sought
+    std::atomic<int64_t> m_currentPts{-1};
+
+    // Requests from the user-interface thread.
+    std::mutex m_control;
+    std::condition_variable m_wake;
+    std::atomic<bool> m_abort{false};
+    std::atomic<bool> m_paused{false};
+    std::atomic<bool> m_step{false};
+    std::atomic<bool> m_forceRefresh{false};
+    bool m_seekRequested = false;
+    int64_t m_seekTarget = 0;
+    TSeekFlags m_seekFlags = 0;
+    std::atomic<bool> m_eof{false};
+    std::atomic<bool> m_started{false};
+
+    std::thread m_readThread;
+    std::thread m_playbackThread;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+
+enum TPlayState { psPlay, psPause, psResume, psStep, psStop, psEnd };
+enum TAudioDriver { adDefault, adDirectSound, adWaveOut };
+enum TVideoDriver { vdDefault, vdDirectDraw, vdGDI };
+enum Tav_sync_type { stAudio, stVideo, stExternal };
+enum TSeekFlag { sfBackward = 1, sfByte = 2, sfAny = 4, sfFrame = 8 };
+using TSeekFlags = int;
+
+// Settings a running player reads while it plays: the user-interface thread writes them,
+// the playback and sound threads read them at every picture or buffer.
+struct LiveSettings {
+    std::atomic<int> audioVolume{128}; // 0..128
+    std::atomic<bool> mute{false};
+    std::atomic<bool> audioHook{false};
+    std::atomic<bool> videoHook{false};
+    std::atomic<bool> verticalFlip{false};
+    std::atomic<float> aspectRatio{0};
+    std::atomic<unsigned> backColor{0}; // 0x00BBGGRR
+    std::atomic<double> playbackSpeed{1.0};
+    std::atomic<int> syncType{stAudio};
+    std::atomic<bool> enableAudioSpeed{true};
+    std::atomic<int64_t> positionInterval{30000};
+
+    QColor background() const
+    {
+        const unsigned colour = backColor;
+        return QColor(int(colour & 0xff), int((colour >> 8) & 0xff), int((colour >> 16) & 0xff));
+    }
+};
+
+// Settings taken once, when a file is opened.
+struct OpenSettings {
+    bool paused = false;
+    bool deinterlace = false;
+    QString videoFilters;
+    int64_t startTime = INT64_MIN; // microseconds; INT64_MIN = from the beginning
+    int audioChannels = 2;         // 6 for a 5.1 output
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "media/ff_player.h"
+
+#include <QMutex>
+#include <QStringList>
+
+// Records what a player reports: states and positions in order, on the user-interface
+// thread, and its log lines from any thread.
+struct PlayerProbe {
+    QList<TPlayState> states;
+    QList<int64_t> positions;
+    QStringList events; // "state:N" and "position:N" in order
+    QMutex logMutex;
+    QStringList logLines;
+    int64_t duration = -1;
+
+    explicit PlayerProbe(TFFPlayer& player)
+    {
+        player.OnState = [this](TFFPlayer*, TPlayState state) {
+            states.append(state);
+            events.append(QStringLiteral("state:%1").arg(int(state)));
+        };
+        player.OnPosition = [this](TFFPlayer*, int64_t pts) {
+            positions.append(pts);
+            events.append(QStringLiteral("position:%1").arg(pts));
+        };
+        player.OnFileOpen = [this](TFFPlayer*, int64_t length, int, int, int&, int&) {
+            duration = length;
+        };
+        player.OnLog = [this](TFFPlayer*, const QString& line) {
+            QMutexLocker lock(&logMutex);
+            logLines.append(line);
+        };
+    }
+    bool logged(const QString& text)
+    {
+        QMutexLocker lock(&logMutex);
+        for (const QString& line : logLines)
+            if (line.contains(text))
+                return true;
+        return false;
+    }
+};

@@ -1,0 +1,331 @@
+#include "media/ff_player.h"
+#include "media/player_probe.h"
+#include "media/recording_sink.h"
+
+#include <QPainter>
+#include <QTest>
+
+namespace {
+QString media(const QString& name)
+{
+    return QStringLiteral(TEST_MEDIA_DIR "/") + name;
+}
+
+constexpr int EndTimeout = 10000;
+} // namespace
+
+class TestPlayer : public QObject {
+    Q_OBJECT
+private slots:
+    void everyKindOfFilePlaysToItsEnd_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("picture");
+        for (const char* name :
+             {"clip_h264.mp4", "clip_vp9.webm", "clip_mpeg4.avi", "clip_prores.mov",
+              "clip_mpeg2.ts", "interlaced.mpg", "Überraschung – è.mp4", "still.png", "still.jpg",
+              "still.bmp", "still.gif"})
+            QTest::newRow(name) << QString::fromUtf8(name) << true;
+        for (const char* name : {"tone.wav", "tone_mono.mp3", "tone_51.flac"})
+            QTest::newRow(name) << QString(name) << false;
+    }
+    void everyKindOfFilePlaysToItsEnd()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, picture);
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        player.setDeinterlace(file == "interlaced.mpg");
+        QVERIFY2(player.Open(media(file), &sink, false), qPrintable(player.LastError()));
+        QCOMPARE(player.FileName(), media(file));
+        QVERIFY(!player.FormatName().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(probe.states.contains(psEnd), EndTimeout);
+        QCOMPARE(probe.states.first(), psPlay);
+        QCOMPARE(player.VideoStreamIndex() >= 0, picture);
+        QCOMPARE(sink.count() > 0, picture);
+        if (probe.duration > 0) {
+            QVERIFY(!probe.positions.isEmpty());
+            QCOMPARE(probe.positions.last(), probe.duration);
+        }
+        player.Stop(true);
+        QCOMPARE(probe.states.last(), psStop);
+        QCOMPARE(player.PlayState(), psStop);
+    }
+
+    void theLastPositionIsTheDurationAndASeekRearmsTheEnd()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("clip_mpeg4.avi"), &sink, false));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.states.contains(psEnd), EndTimeout);
+        QCOMPARE(probe.positions.last(), probe.duration);
+        for (int i = 1; i < probe.positions.size(); ++i)
+            QVERIFY(probe.positions.at(i) > probe.positions.at(i - 1));
+        QCOMPARE(probe.states.count(psEnd), 1);
+        QTest::qWait(200);
+        QCOMPARE(probe.states.count(psEnd), 1); // once per end
+
+        probe.positions.clear();
+        player.Seek(0);
+        QTRY_VERIFY_WITH_TIMEOUT(probe.states.count(psEnd) == 2, EndTimeout);
+        QVERIFY(probe.positions.first() < 500000);
+        QCOMPARE(probe.positions.last(), probe.duration);
+    }
+
+    void openedPausedShowsTheFirstPictureAndWaits()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("clip_h264.mp4"), &sink, true));
+        QTRY_COMPARE(probe.states, QList<TPlayState>({psPlay, psPause}));
+        QCOMPARE(sink.count(), 1);
+        QVERIFY(player.Paused());
+        QTest::qWait(300);
+        QVERIFY(probe.positions.isEmpty());
+        QCOMPARE(sink.count(), 1);
+        QCOMPARE(player.CurrentFrame().size(), QSize(320, 240));
+
+        player.Resume();
+        QTRY_VERIFY(probe.states.contains(psResume));
+        QTRY_VERIFY(probe.positions.size() > 3);
+        QVERIFY(!player.Paused());
+    }
+
+    void aSeekWhilePausedShowsAndReportsTheNewPlace()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("video_only.mp4"), &sink, true));
+        QTRY_COMPARE(probe.states.size(), 2);
+        player.Seek(3000000, sfBackward);
+        QTRY_VERIFY(!probe.positions.isEmpty());
+        QVERIFY(probe.positions.last() >= 2000000 && probe.positions.last() <= 3000000);
+        QVERIFY(player.Paused());
+        QCOMPARE(probe.states.size(), 2); // a seek changes no state
+    }
+
+    void pauseResumeAndStep()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("video_only.mp4"), &sink, false));
+        QTRY_VERIFY(probe.positions.size() > 2);
+        player.Pause();
+        QTRY_COMPARE(probe.states.last(), psPause);
+        QTest::qWait(100);
+        const int shown = sink.count();
+        const int reported = probe.positions.size();
+        QTest::qWait(200);
+        QCOMPARE(sink.count(), shown);
+        QCOMPARE(probe.positions.size(), reported);
+
+        player.StepToNextFrame();
+        QTRY_COMPARE(sink.count(), shown + 1);
+        QTest::qWait(150);
+        QCOMPARE(sink.count(), shown + 1); // one picture, then paused again
+        QCOMPARE(probe.states.last(), psStep);
+        QCOMPARE(player.PlayState(), psStep);
+        QVERIFY(player.Paused());
+
+        player.TogglePause();
+        QTRY_COMPARE(probe.states.last(), psResume);
+        QTRY_VERIFY(sink.count() > shown + 3);
+    }
+
+    void anOpenInProgressRefusesAnother()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        bool second = true;
+        player.OnFileOpen = [&](TFFPlayer* sender, int64_t, int, int, int&, int&) {
+            second = sender->Open(media("tone.wav"), &sink, false);
+        };
+        QVERIFY(player.Open(media("clip_h264.mp4"), &sink, false));
+        QVERIFY(!second);
+        QCOMPARE(player.LastError(), QString("Current trying open is not completed."));
+        QCOMPARE(player.FileName(), media("clip_h264.mp4"));
+        QTRY_VERIFY(sink.count() > 0);
+    }
+
+    void openingAnotherFileStopsTheFirstBeforeAnythingNew()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("video_only.mp4"), &sink, false));
+        QTRY_VERIFY(probe.positions.size() > 2);
+        probe.events.clear();
+        QVERIFY(player.Open(media("clip_mpeg4.avi"), &sink, false));
+        QVERIFY(!probe.events.isEmpty());
+        QCOMPARE(probe.events.first(), QString("state:%1").arg(int(psStop)));
+        QCOMPARE(probe.events.count(QString("state:%1").arg(int(psPlay))), 1);
+        QVERIFY(probe.events.indexOf(QString("state:%1").arg(int(psPlay))) > 0);
+    }
+
+    void stopDeliversItsStopInsideTheCallAndNothingAfter()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("video_only.mp4"), &sink, false));
+        QTRY_VERIFY(probe.positions.size() > 2);
+        player.Stop(true);
+        QCOMPARE(probe.states.last(), psStop);
+        const int events = probe.events.size();
+        QTest::qWait(200);
+        QCOMPARE(probe.events.size(), events);
+        QVERIFY(player.Paused());
+        QCOMPARE(player.CurrentPTS(), -1);
+        QVERIFY(player.CurrentFrame().isNull());
+        QVERIFY(player.FileName().isEmpty());
+    }
+
+    void aHandlerMayStopOrReopenThePlayer()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        int ends = 0;
+        player.OnState = [&](TFFPlayer* sender, TPlayState state) {
+            probe.states.append(state);
+            if (state == psEnd && ++ends == 1)
+                QVERIFY(sender->Open(media("clip_mpeg4.avi"), &sink, false)); // the next clip
+        };
+        QVERIFY(player.Open(media("clip_mpeg4.avi"), &sink, false));
+        QTRY_VERIFY_WITH_TIMEOUT(ends == 2, EndTimeout);
+        const QList<TPlayState> expected = {psPlay, psEnd, psStop, psPlay, psEnd};
+        QCOMPARE(probe.states, expected);
+    }
+
+    void filterTextsAndLiveCommands()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("clip_h264.mp4"), &sink, true));
+        QTRY_COMPARE(probe.states.size(), 2);
+        QVERIFY(!player.SendVideoFilterCommand("hue", "h", "90"));
+        player.Stop(true);
+
+        player.setVideoFilters("hue=s=1,crop=160:120:0:0");
+        QVERIFY(player.Open(media("clip_h264.mp4"), &sink, true));
+        QTRY_COMPARE(player.CurrentFrame().size(), QSize(160, 120));
+        QVERIFY(player.SendVideoFilterCommand("hue", "s", "0"));
+        QVERIFY(probe.logged("Sending filter command target:hue cmd:s arg:0 flags:0"));
+        QVERIFY(!player.SendVideoFilterCommand("eq", "contrast", "2"));
+        QVERIFY(probe.logged("avfilter_graph_send_command() failed"));
+        // Pictures filtered after the command are grey; those already decoded (the picture
+        // queue holds three) are not.
+        const auto grey = [&] {
+            const QImage frame = player.CurrentFrame();
+            const QColor colour = frame.pixelColor(80, 60);
+            return frame.width() == 160 && colour.red() == colour.green() &&
+                   colour.green() == colour.blue();
+        };
+        for (int step = 0; step < 6 && !grey(); ++step) {
+            const int shown = sink.count();
+            player.StepToNextFrame();
+            QTRY_VERIFY(sink.count() > shown);
+        }
+        QVERIFY(grey());
+    }
+
+    void theVideoHookDrawsOnThePicture()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        player.setVideoHook(true);
+        player.OnVideoHook = [](TFFPlayer*, QImage& picture, int64_t, bool& update) {
+            QPainter(&picture).fillRect(picture.rect(), Qt::red);
+            update = true;
+        };
+        QVERIFY(player.Open(media("clip_h264.mp4"), &sink, true));
+        QTRY_VERIFY(sink.count() > 0);
+        QCOMPARE(sink.picture().pixelColor(10, 10), QColor(Qt::red));
+        player.Stop(true);
+
+        player.OnVideoHook = [](TFFPlayer*, QImage&, int64_t, bool&) {
+            throw std::runtime_error("no brush");
+        };
+        const int before = sink.count();
+        QVERIFY(player.Open(media("clip_h264.mp4"), &sink, true));
+        QTRY_VERIFY(sink.count() > before);
+        QVERIFY(probe.logged("Error occurs OnVideoHook: no brush"));
+        QVERIFY(sink.picture().pixelColor(10, 10) != QColor(Qt::red)); // the decoded picture
+    }
+
+    void aspectAndFlipShapeThePicture()
+    {
+        RecordingSink wide({640, 240});
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("clip_h264.mp4"), &wide, true));
+        QTRY_VERIFY(wide.count() > 0);
+        QCOMPARE(wide.target(), QRect(160, 0, 320, 240)); // its own 4:3, centred
+        player.setAspectRatio(-1);
+        player.StepToNextFrame();
+        QTRY_COMPARE(wide.target(), QRect(0, 0, 640, 240)); // fills the surface
+        const QImage upright = player.CurrentFrame();
+        player.setVerticalFlip(true);
+        player.StepToNextFrame();
+        QTRY_VERIFY(wide.count() >= 3);
+        const QImage shown = wide.picture();
+        // testsrc2 is darker at the top than at the bottom; flipped, the other way round.
+        const auto brightness = [](const QImage& image, int y) {
+            return image.pixelColor(image.width() / 2, y).lightness();
+        };
+        QVERIFY((brightness(upright, 2) < brightness(upright, upright.height() - 3)) !=
+                (brightness(shown, 2) < brightness(shown, shown.height() - 3)));
+        player.Stop(true);
+        QVERIFY(!player.VerticalFlip()); // an explicit Stop clears it
+    }
+
+    void brokenFilesFailOrEndCleanly_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("random bytes") << "random.mp4";
+        QTest::newRow("truncated") << "truncated.mp4";
+        QTest::newRow("missing") << "no such file.mp4";
+    }
+    void brokenFilesFailOrEndCleanly()
+    {
+        QFETCH(QString, file);
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        bool failed = false;
+        player.OnOpenFailed = [&](TFFPlayer*) { failed = true; };
+        if (player.Open(media(file), &sink, false)) {
+            QTRY_VERIFY_WITH_TIMEOUT(probe.states.contains(psEnd), EndTimeout);
+        } else {
+            QVERIFY(failed);
+            QVERIFY(!player.LastError().isEmpty());
+            QVERIFY(probe.states.isEmpty());
+        }
+        player.Stop(true);
+    }
+
+    void twoPlayersPlayAtOnce()
+    {
+        RecordingSink sinkA, sinkB;
+        TFFPlayer a, b;
+        PlayerProbe probeA(a), probeB(b);
+        QVERIFY(a.Open(media("clip_h264.mp4"), &sinkA, false));
+        QVERIFY(b.Open(media("clip_vp9.webm"), &sinkB, false));
+        QTRY_VERIFY_WITH_TIMEOUT(probeA.states.contains(psEnd) && probeB.states.contains(psEnd),
+                                 EndTimeout);
+        QCOMPARE(probeA.positions.last(), probeA.duration);
+        QCOMPARE(probeB.positions.last(), probeB.duration);
+        QVERIFY(sinkA.count() >= 40 && sinkB.count() >= 20);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlayer)
+#include "test_player.moc"
