@@ -146,6 +146,7 @@ bool PlaybackSession::start(QString& error)
         m_sounds.reset();
     }
     m_externalClock.set(NAN, -1);
+    m_externalClock.setSpeed(m_live.playbackSpeed);
     for (StreamDecoder* decoder : {&m_video, &m_audio})
         if (decoder->codec)
             decoder->packets.start();

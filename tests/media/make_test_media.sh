@@ -26,8 +26,8 @@ ff -f lavfi -i "testsrc2=size=320x240:rate=50:duration=1" -vf "interlace,setfiel
 ff -f lavfi -i "testsrc2=size=160x120:rate=25:duration=5" -c:v libx264 -preset ultrafast \
    -pix_fmt yuv420p -g 10 video_only.mp4
 
-# Sound alone. "dc.wav" holds the constant sample 16384 (half scale) in both channels.
-ff -f lavfi -i "aevalsrc=0.5|0.5:sample_rate=48000:duration=3" -c:a pcm_s16le dc.wav
+# Sound alone. "dc.wav" (1 s) holds the constant sample 16384 (half scale) in both channels.
+ff -f lavfi -i "aevalsrc=0.5|0.5:sample_rate=48000:duration=1" -c:a pcm_s16le dc.wav
 ff -f lavfi -i "$tone:duration=1" -ac 2 -c:a pcm_s16le tone.wav
 ff -f lavfi -i "$tone:duration=1" -ac 1 -c:a libmp3lame tone_mono.mp3
 ff -f lavfi -i "$tone:duration=1" -af "pan=5.1|FL=c0|FR=c0|FC=c0|LFE=c0|BL=c0|BR=c0" \

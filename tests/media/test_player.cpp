@@ -2,6 +2,7 @@
 #include "media/player_probe.h"
 #include "media/recording_sink.h"
 
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QTest>
 
@@ -310,6 +311,43 @@ private slots:
             QVERIFY(probe.states.isEmpty());
         }
         player.Stop(true);
+    }
+
+    void anotherSpeedStretchesOrSilencesTheSound_data()
+    {
+        QTest::addColumn<bool>("stretch");
+        QTest::newRow("time-stretched") << true;
+        QTest::newRow("silent") << false;
+    }
+    void anotherSpeedStretchesOrSilencesTheSound()
+    {
+        QFETCH(bool, stretch);
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        std::atomic<int64_t> bytesPlayed{0};
+        std::atomic<bool> heard{false};
+        player.setAudioHook(true);
+        player.OnAudioHook = [&](TFFPlayer*, int64_t, uint8_t* samples, int bytes, int, int) {
+            bytesPlayed += bytes;
+            const auto* pcm = reinterpret_cast<const int16_t*>(samples);
+            for (int i = 0; i < bytes / 2; ++i)
+                if (pcm[i] != 0)
+                    heard = true;
+        };
+        player.setEnableAudioSpeed(stretch);
+        player.setSyncType(stExternal);
+        player.setPlaybackSpeed(2.0);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(player.Open(media("clip_h264.mp4"), &sink, false));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.states.contains(psEnd), EndTimeout);
+        QVERIFY2(clock.elapsed() < 1700, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(probe.positions.last(), probe.duration);
+        // Two seconds of 48 kHz stereo at double speed: about one second's worth of bytes.
+        const double seconds = double(bytesPlayed) / (48000 * 4);
+        QVERIFY2(seconds > 0.8 && seconds < 1.2, qPrintable(QString::number(seconds)));
+        QCOMPARE(heard.load(), stretch);
     }
 
     void twoPlayersPlayAtOnce()
