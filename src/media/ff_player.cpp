@@ -26,13 +26,11 @@ TFFPlayer::TFFPlayer(QObject* parent)
 TFFPlayer::~TFFPlayer()
 {
     // A player that is going away reports nothing more; its handlers may be gone already.
+    // The hooks run on the player's threads: they are left alone until those have ended.
     OnFileOpen = nullptr;
     OnPosition = nullptr;
     OnState = nullptr;
     OnOpenFailed = nullptr;
-    OnVideoHook = nullptr;
-    OnAudioHook = nullptr;
-    OnLog = nullptr;
     stopSession(false);
     endNotifications();
 }
@@ -331,4 +329,14 @@ int64_t TFFPlayer::CurrentPTS() const
 bool TFFPlayer::Paused() const
 {
     return !m_session || m_session->paused();
+}
+
+int TFFPlayer::FramesDropped() const
+{
+    return m_session ? m_session->droppedFrames() : 0;
+}
+
+double TFFPlayer::ClockDrift() const
+{
+    return m_session ? m_session->clockDrift() : NAN;
 }

@@ -91,10 +91,16 @@ public:
     QString FileName() const { return m_fileName; }
     // The open file's container format ("mov,mp4,m4a,3gp,3g2,mj2" ...), empty when closed.
     QString FormatName() const { return m_formatName; }
+    // Pictures dropped for lateness, and the picture clock minus the sound clock in seconds,
+    // of the current opening (for measurements).
+    int FramesDropped() const;
+    double ClockDrift() const;
     // The last failure, as reported to the log.
     QString LastError() const { return m_lastError; }
 
-    // Notifications (see the class comment for their threads).
+    // Notifications (see the class comment for their threads). The hooks and the log handler
+    // are read by the player's threads: set them before Open and switch the hooks with
+    // setVideoHook / setAudioHook.
     std::function<void(TFFPlayer* sender, int64_t duration, int frameWidth, int frameHeight,
                        int& screenWidth, int& screenHeight)>
         OnFileOpen;

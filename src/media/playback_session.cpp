@@ -740,9 +740,9 @@ void PlaybackSession::showPicture(const DecodedFrame& shown)
 
     m_scaler.reset(sws_getCachedContext(m_scaler.release(), source->width, source->height,
                                         AVPixelFormat(source->format), width, height,
-                                        AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
-    if (m_scaled.size() != QSize(width, height))
-        m_scaled = QImage(width, height, QImage::Format_RGB32);
+                                        AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    // A new image each time: the sink keeps the one it was given without copying it.
+    m_scaled = QImage(width, height, QImage::Format_RGB32);
     uint8_t* planes[1] = {m_scaled.bits()};
     int strides[1] = {int(m_scaled.bytesPerLine())};
     if (m_live.verticalFlip) { // written bottom-up
@@ -833,6 +833,7 @@ void PlaybackSession::refreshVideo(double& remaining)
             DecodedFrame* next = m_pictures->peekNext();
             if (time > m_frameTimer + frameDuration(*frame, *next)) {
                 m_pictures->next(); // late: dropped
+                ++m_dropped;
                 continue;
             }
         }
@@ -866,16 +867,21 @@ void PlaybackSession::playbackLoop()
     if (m_videoStream < 0 && m_settings.paused)
         notify(2, psPause); // sound alone has no first picture to wait for
     m_frameTimer = MediaClock::now();
-    while (!m_abort) {
-        double remaining = RefreshRate;
-        if (m_videoStream >= 0) {
-            refreshVideo(remaining);
-        } else if (!m_paused && !m_endReported) {
-            reportPosition(m_audioClock.get(), false); // sound alone: its clock is the position
+    try {
+        while (!m_abort) {
+            double remaining = RefreshRate;
+            if (m_videoStream >= 0) {
+                refreshVideo(remaining);
+            } else if (!m_paused && !m_endReported) {
+                reportPosition(m_audioClock.get(), false); // sound alone: its clock
+            }
+            checkEnd();
+            std::unique_lock lock(m_control);
+            m_wake.wait_for(lock, std::chrono::microseconds(int64_t(remaining * 1e6)));
         }
-        checkEnd();
-        std::unique_lock lock(m_control);
-        m_wake.wait_for(lock, std::chrono::microseconds(int64_t(remaining * 1e6)));
+    } catch (const std::exception& error) {
+        // The playback ends as if stopped; the other threads end with the session.
+        log(QStringLiteral("PlayThread Exception: %1").arg(QString::fromUtf8(error.what())));
     }
     notify(2, psStop);
 }

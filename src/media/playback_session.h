@@ -76,6 +76,10 @@ public:
     // The output surface was moved or resized.
     void updateScreenPosition() { m_forceRefresh = true; }
     void setSpeed(double speed);
+    // Pictures dropped because they were late, since the start.
+    int droppedFrames() const { return m_dropped; }
+    // Picture clock minus sound clock, seconds (NAN without both).
+    double clockDrift() const { return m_videoClock.get() - m_audioClock.get(); }
 
 private:
     struct StreamDecoder {
@@ -160,6 +164,7 @@ private:
     bool m_firstPictureShown = false;
     bool m_reportPositions; // off while opened paused, until resumed or sought
     std::atomic<int64_t> m_currentPts{-1};
+    std::atomic<int> m_dropped{0};
 
     // Requests from the user-interface thread.
     std::mutex m_control;

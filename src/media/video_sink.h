@@ -14,6 +14,7 @@ public:
     // The surface's size in pixels, as last known (thread-safe).
     virtual QSize surfaceSize() const = 0;
     // A picture already scaled to `target`, centred on the surface; the rest is `background`.
+    // The player does not draw into a picture it has presented, so it may be kept as it is.
     virtual void present(const QImage& picture, const QRect& target, const QColor& background) = 0;
     // Nothing to show: the whole surface in `background`.
     virtual void clear(const QColor& background) = 0;

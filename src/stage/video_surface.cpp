@@ -20,7 +20,7 @@ void VideoSurface::present(const QImage& picture, const QRect& target, const QCo
 {
     {
         QMutexLocker lock(&m_mutex);
-        m_picture = picture.copy(); // the player reuses its own image
+        m_picture = picture; // shared: the player draws the next picture into a new image
         m_target = target;
         m_background = background;
         ++m_presented;

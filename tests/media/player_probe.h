@@ -14,8 +14,10 @@ struct PlayerProbe {
     QMutex logMutex;
     QStringList logLines;
     int64_t duration = -1;
+    TFFPlayer& m_player;
 
     explicit PlayerProbe(TFFPlayer& player)
+        : m_player(player)
     {
         player.OnState = [this](TFFPlayer*, TPlayState state) {
             states.append(state);
@@ -33,6 +35,18 @@ struct PlayerProbe {
             logLines.append(line);
         };
     }
+    // Stops the player first: its threads may still be logging.
+    ~PlayerProbe()
+    {
+        m_player.Stop(true);
+        m_player.OnState = nullptr;
+        m_player.OnPosition = nullptr;
+        m_player.OnFileOpen = nullptr;
+        m_player.OnLog = nullptr;
+    }
+    PlayerProbe(const PlayerProbe&) = delete;
+    PlayerProbe& operator=(const PlayerProbe&) = delete;
+
     bool logged(const QString& text)
     {
         QMutexLocker lock(&logMutex);
