@@ -31,6 +31,19 @@ constexpr double RefreshRate = 0.01;
 // SDL's sound subsystem is started once per process, under one lock for all players.
 std::mutex sdlMutex;
 
+// A picture at its own size in 32-bit RGB.
+QImage toRgbImage(const AVFrame* frame)
+{
+    QImage picture(frame->width, frame->height, QImage::Format_RGB32);
+    SwsContextPtr converter(
+        sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                       frame->height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr));
+    uint8_t* planes[1] = {picture.bits()};
+    const int strides[1] = {int(picture.bytesPerLine())};
+    sws_scale(converter.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
+    return picture;
+}
+
 double toSeconds(int64_t value, AVRational base)
 {
     return value == AV_NOPTS_VALUE ? NAN : double(value) * av_q2d(base);
@@ -243,21 +256,14 @@ void PlaybackSession::readLoop()
         }
         const int result = av_read_frame(m_format.get(), packet.get());
         if (result < 0) {
-            if ((result == AVERROR_EOF || avio_feof(m_format->pb)) && !m_eof) {
+            // The end of the input, or a read error, which ends it the same way.
+            const bool ended = result == AVERROR_EOF || avio_feof(m_format->pb) ||
+                               (m_format->pb && m_format->pb->error);
+            if (ended && !m_eof) {
                 if (m_videoStream >= 0)
                     m_video.packets.putEnd(m_videoStream);
                 if (m_audioStream >= 0)
                     m_audio.packets.putEnd(m_audioStream);
-                m_eof = true;
-                endQueued = true;
-            } else if (result != AVERROR_EOF && m_format->pb && m_format->pb->error) {
-                // A read error ends the input like its end would.
-                if (!m_eof) {
-                    if (m_videoStream >= 0)
-                        m_video.packets.putEnd(m_videoStream);
-                    if (m_audioStream >= 0)
-                        m_audio.packets.putEnd(m_audioStream);
-                }
                 m_eof = true;
                 endQueued = true;
             }
@@ -707,13 +713,7 @@ void PlaybackSession::showPicture(const DecodedFrame& shown)
     const AVFrame* source = frame;
     if (m_live.videoHook && m_callbacks.videoHook) {
         // The hook draws on the picture at its own size, in 32-bit RGB.
-        QImage picture(frame->width, frame->height, QImage::Format_RGB32);
-        SwsContextPtr toRgb(
-            sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
-                           frame->height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr));
-        uint8_t* planes[1] = {picture.bits()};
-        const int strides[1] = {int(picture.bytesPerLine())};
-        sws_scale(toRgb.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
+        QImage picture = toRgbImage(frame);
         bool update = true;
         const int64_t start = m_format->start_time != AV_NOPTS_VALUE ? m_format->start_time : 0;
         try {
@@ -958,12 +958,5 @@ QImage PlaybackSession::currentFrame()
     std::lock_guard lock(m_shownMutex);
     if (!m_shown || m_shown->width <= 0)
         return {};
-    QImage picture(m_shown->width, m_shown->height, QImage::Format_RGB32);
-    SwsContextPtr toRgb(sws_getContext(
-        m_shown->width, m_shown->height, AVPixelFormat(m_shown->format), m_shown->width,
-        m_shown->height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr));
-    uint8_t* planes[1] = {picture.bits()};
-    const int strides[1] = {int(picture.bytesPerLine())};
-    sws_scale(toRgb.get(), m_shown->data, m_shown->linesize, 0, m_shown->height, planes, strides);
-    return picture;
+    return toRgbImage(m_shown.get());
 }
