@@ -7,6 +7,7 @@
 #include "core/main_menu.h"
 #include "core/preferences_page.h"
 #include "data/database_error.h"
+#include "library/clip_adder.h"
 #include "library/clip_information_page.h"
 #include "library/library_pages.h"
 #include "library/playlist_buttons.h"
@@ -22,7 +23,10 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -31,6 +35,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QNetworkInterface>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -157,10 +162,10 @@ void MainWindow::buildConsole()
     m_pagina->addTab(scrolling(m_preferences), "Preferences");
     m_pagina->addTab(scrolling(m_clipInformation), "Clip information");
 
-    auto* progress = new QProgressBar(central);
-    progress->setObjectName("progresso");
-    progress->setTextVisible(false);
-    progress->setMaximumHeight(8);
+    m_progress = new QProgressBar(central);
+    m_progress->setObjectName("progresso");
+    m_progress->setTextVisible(false);
+    m_progress->setMaximumHeight(8);
 
     // The script of the current action, for the action pad to run.
     auto* script = new QPlainTextEdit(central);
@@ -200,7 +205,7 @@ void MainWindow::buildConsole()
     layout->addWidget(m_panels[1], 0, 2);
     layout->addLayout(left, 1, 0);
     layout->addWidget(m_pagina, 1, 2);
-    layout->addWidget(progress, 2, 0, 1, 3);
+    layout->addWidget(m_progress, 2, 0, 1, 3);
     layout->setRowStretch(1, 1);
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(2, 1);
@@ -218,6 +223,11 @@ void MainWindow::wireMenus()
         connect(m_menu->action(path), &QAction::triggered, m_playlists, operation);
     connect(m_library->clipMenu()->action("Change playlist"), &QAction::triggered, m_playlists,
             &Playlists::moveClipToDestination);
+    for (QAction* add :
+         {m_menu->action("Library/Add clip"), m_library->clipMenu()->action("Add clips")})
+        connect(add, &QAction::triggered, this, &MainWindow::addClipsFromDialog);
+    connect(m_menu->action("Library/Explorer cache video"), &QAction::triggered, this,
+            &MainWindow::openCacheVideoFolder);
 
     const QList<std::pair<const char*, DesktopSettings::Kind>> settingsEntries = {
         {"Stage/Screen preferences", DesktopSettings::Kind::Display},
@@ -228,6 +238,63 @@ void MainWindow::wireMenus()
         entry->setEnabled(DesktopSettings::command(kind).has_value());
         connect(entry, &QAction::triggered, this, [kind] { DesktopSettings::open(kind); });
     }
+}
+
+void MainWindow::addClipsFromDialog()
+{
+    const QString folder = m_settings.readFirstLine(SettingsFile::CacheVideo).value_or(QString());
+    if (!folder.isEmpty())
+        m_apri->setDirectory(folder);
+    m_apri->setFileMode(QFileDialog::ExistingFiles);
+    const bool chosen = m_apri->exec() == QDialog::Accepted;
+    m_apri->setFileMode(QFileDialog::ExistingFile);
+    if (chosen)
+        addClips(m_apri->selectedFiles());
+}
+
+void MainWindow::addClips(const QStringList& files)
+{
+    if (files.isEmpty())
+        return;
+    m_progress->setRange(0, int(files.size()));
+    m_progress->setValue(0);
+    ClipAdder adder(m_database, m_write);
+    const ClipAdder::Result result = adder.add(
+        files, m_playlists->current(),
+        {m_preferences->defaultAspect(), m_preferences->defaultStatus()},
+        [this](int done) {
+            m_progress->setValue(done);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        },
+        [this] { AggiornaElementi(1, m_playlists->current(), onAirStageName(), 0, 1); });
+    m_progress->setValue(0);
+    if (!result.skipped.isEmpty())
+        QMessageBox::warning(
+            this, QCoreApplication::applicationName(),
+            QStringLiteral("These files were not added:\n%1").arg(result.skipped.join('\n')));
+}
+
+void MainWindow::openCacheVideoFolder()
+{
+    const QString folder = m_settings.readFirstLine(SettingsFile::CacheVideo).value_or(QString());
+    if (!folder.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    event->acceptProposedAction();
+    addClips(files);
 }
 
 void MainWindow::selectLayer(int channel)

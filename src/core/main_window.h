@@ -20,6 +20,7 @@ class MixerPanel;
 class PlaylistButtons;
 class PreferencesPage;
 class QFileDialog;
+class QProgressBar;
 class QTabWidget;
 class StagePage;
 class TextPrompt;
@@ -76,11 +77,17 @@ public:
     // The level meters of both players run (`livello`); write operations pause them.
     bool levelMetersOn() const { return m_levelMeters; }
 
+    // Adds media files to the current playlist as clips, in order; files that are not media
+    // or cannot be opened are skipped and named in one message at the end.
+    void addClips(const QStringList& files);
+
     // Shows an error box with one OK button.
     static void showError(QWidget* parent, const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -92,6 +99,8 @@ private:
     void setLevelMeters(bool on) override;
 
     void buildConsole();
+    void addClipsFromDialog();
+    void openCacheVideoFolder();
     void wireMenus();
     void selectLayer(int channel);
     void showClips();
@@ -128,4 +137,5 @@ private:
     PreferencesPage* m_preferences = nullptr;
     ClipInformationPage* m_clipInformation = nullptr;
     QFileDialog* m_apri = nullptr;
+    QProgressBar* m_progress = nullptr;
 };

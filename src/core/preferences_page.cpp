@@ -81,3 +81,13 @@ void PreferencesPage::showLocalAddress(const QString& address)
 {
     m_localIp->setText(address);
 }
+
+QString PreferencesPage::defaultAspect() const
+{
+    return findChild<QComboBox*>("chkDefaultAspectRatio")->currentText();
+}
+
+QString PreferencesPage::defaultStatus() const
+{
+    return findChild<QComboBox*>("chkDefaultStatus")->currentText();
+}

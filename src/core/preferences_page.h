@@ -15,6 +15,9 @@ public:
     explicit PreferencesPage(QWidget* parent = nullptr);
 
     bool loadFilters() const;
+    // What new clips get: "  Default aspect ratio  " and "  Default end status  ".
+    QString defaultAspect() const;
+    QString defaultStatus() const;
     void showLocalAddress(const QString& address);
 
 signals:

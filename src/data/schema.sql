@@ -183,13 +183,21 @@ CREATE GENERATOR "GEN_midi_ID";
 SET TERM ^ ;
 
 -- A missing key is taken from the table's generator. Keys start at 1, so 0 counts as missing
--- too: a client cannot always send NULL for a NOT NULL column and sends 0 instead.
+-- too: a client cannot always send NULL for a NOT NULL column and sends 0 instead. Rows may
+-- also arrive with keys of their own (actions get the largest id + 1 from the program, and
+-- shows are edited by other tools): the generator then skips past the largest key.
 CREATE TRIGGER "playlist_BI" FOR "playlist" ACTIVE BEFORE INSERT POSITION 0 AS
+DECLARE VARIABLE "largest" INTEGER;
 BEGIN
-  IF (COALESCE(NEW."codice", 0) = 0) THEN NEW."codice" = GEN_ID("GEN_playlist_ID", 1);
+  IF (COALESCE(NEW."codice", 0) = 0) THEN
+  BEGIN
+    SELECT COALESCE(MAX("codice"), 0) FROM "playlist" INTO :"largest";
+    NEW."codice" = GEN_ID("GEN_playlist_ID", 1);
+    IF (NEW."codice" <= "largest") THEN
+      NEW."codice" = GEN_ID("GEN_playlist_ID", "largest" - NEW."codice" + 1);
+  END
 END^
 
--- Actions also get ids written by the program (largest id + 1): the generator skips past them.
 CREATE TRIGGER "azioni_BI" FOR "azioni" ACTIVE BEFORE INSERT POSITION 0 AS
 DECLARE VARIABLE "largest" INTEGER;
 BEGIN
@@ -203,13 +211,27 @@ BEGIN
 END^
 
 CREATE TRIGGER "dmx_BI" FOR "dmx" ACTIVE BEFORE INSERT POSITION 0 AS
+DECLARE VARIABLE "largest" INTEGER;
 BEGIN
-  IF (COALESCE(NEW."id", 0) = 0) THEN NEW."id" = GEN_ID("GEN_dmx_ID", 1);
+  IF (COALESCE(NEW."id", 0) = 0) THEN
+  BEGIN
+    SELECT COALESCE(MAX("id"), 0) FROM "dmx" INTO :"largest";
+    NEW."id" = GEN_ID("GEN_dmx_ID", 1);
+    IF (NEW."id" <= "largest") THEN
+      NEW."id" = GEN_ID("GEN_dmx_ID", "largest" - NEW."id" + 1);
+  END
 END^
 
 CREATE TRIGGER "midi_BI" FOR "midi" ACTIVE BEFORE INSERT POSITION 0 AS
+DECLARE VARIABLE "largest" INTEGER;
 BEGIN
-  IF (COALESCE(NEW."id", 0) = 0) THEN NEW."id" = GEN_ID("GEN_midi_ID", 1);
+  IF (COALESCE(NEW."id", 0) = 0) THEN
+  BEGIN
+    SELECT COALESCE(MAX("id"), 0) FROM "midi" INTO :"largest";
+    NEW."id" = GEN_ID("GEN_midi_ID", 1);
+    IF (NEW."id" <= "largest") THEN
+      NEW."id" = GEN_ID("GEN_midi_ID", "largest" - NEW."id" + 1);
+  END
 END^
 
 -- Current maxima, 0 on an empty table; the program adds one for a new row.

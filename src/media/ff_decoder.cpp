@@ -60,10 +60,9 @@ bool TFFDecoder::openVideoDecoder(int streamIndex)
 {
     if (m_codec && m_stream == streamIndex)
         return true;
-    const int index = streamIndex >= 0
-                          ? streamIndex
-                          : av_find_best_stream(m_format.get(), AVMEDIA_TYPE_VIDEO, -1, -1,
-                                                nullptr, 0);
+    const int index = streamIndex >= 0 ? streamIndex
+                                       : av_find_best_stream(m_format.get(), AVMEDIA_TYPE_VIDEO, -1,
+                                                             -1, nullptr, 0);
     if (index < 0 || index >= int(m_format->nb_streams)) {
         fail(QStringLiteral("%1: no video stream.").arg(Where));
         return false;
@@ -155,10 +154,9 @@ bool TFFDecoder::CopyToBitmap(QImage& bitmap)
     }
     const AVFrame* frame = m_frame.get();
     bitmap = QImage(frame->width, frame->height, QImage::Format_RGB32);
-    SwsContextPtr converter(sws_getContext(frame->width, frame->height,
-                                           AVPixelFormat(frame->format), frame->width,
-                                           frame->height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr,
-                                           nullptr, nullptr));
+    SwsContextPtr converter(
+        sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                       frame->height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!converter) {
         bitmap.fill(Qt::black);
         return false;

@@ -124,6 +124,12 @@ private slots:
         fixture.exec(R"(insert into "playlist" ("titolo") values ('one'))");
         fixture.exec(R"(insert into "playlist" ("titolo") values ('two'))");
         QCOMPARE(fixture.scalar(R"(select count(distinct "codice") from "playlist")").toInt(), 2);
+        // A clip that came with a key of its own: the generator skips past it.
+        fixture.exec(R"(insert into "playlist" ("codice", "titolo") values (40, 'kept'))");
+        fixture.exec(R"(insert into "playlist" ("titolo") values ('after'))");
+        QCOMPARE(
+            fixture.scalar(R"(select "codice" from "playlist" where "titolo" = 'after')").toInt(),
+            41);
         // Actions usually get largest id + 1 from the program; the generator must not collide.
         fixture.exec(R"(insert into "azioni" ("id", "nome") values (7, 'seven'))");
         fixture.exec(R"(insert into "azioni" ("nome") values ('next'))");

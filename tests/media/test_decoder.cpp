@@ -23,8 +23,8 @@ private slots:
         QTest::newRow("webm") << "clip_vp9.webm" << int64_t(1000000) << "matroska,webm"
                               << QSize(320, 240);
         QTest::newRow("avi") << "clip_mpeg4.avi" << int64_t(1000000) << "avi" << QSize(320, 240);
-        QTest::newRow("mov") << "clip_prores.mov" << int64_t(1000000)
-                             << "mov,mp4,m4a,3gp,3g2,mj2" << QSize(320, 240);
+        QTest::newRow("mov") << "clip_prores.mov" << int64_t(1000000) << "mov,mp4,m4a,3gp,3g2,mj2"
+                             << QSize(320, 240);
         QTest::newRow("ts") << "clip_mpeg2.ts" << int64_t(1000000) << "mpegts" << QSize(320, 240);
         QTest::newRow("png") << "still.png" << int64_t(0) << "png_pipe" << QSize(320, 240);
         QTest::newRow("non-ASCII name")
@@ -42,7 +42,8 @@ private slots:
         QCOMPARE(decoder.FileName(), media(file));
         QCOMPARE(decoder.FormatName(), format);
         const int64_t length = decoder.FileStreamInfo().Duration;
-        QVERIFY2(std::llabs(length - duration) <= duration / 20, qPrintable(QString::number(length)));
+        QVERIFY2(std::llabs(length - duration) <= duration / 20,
+                 qPrintable(QString::number(length)));
         QVERIFY(decoder.Seek(length / 2, sfBackward));
         QVERIFY(decoder.Decode(-1));
         QCOMPARE(QSize(decoder.FrameInfo().Width, decoder.FrameInfo().Height), picture);

@@ -1,0 +1,174 @@
+#include "library/clip_adder.h"
+
+#include "data/show_database.h"
+#include "data/write_operation.h"
+#include "media/ff_decoder.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+
+namespace {
+// Three-character endings of accepted names, video, pictures and sound; a leading "."
+// stands for a two-letter extension. A name passes when its last three characters occur
+// anywhere in the joined text.
+const QString AcceptedEndings =
+    QStringLiteral("AVI .DV MOV MPG PEG FLV MP4 M2V VOB WMV FV4 DVX VID M2T OGM .RM 264 3GP ASF "
+                   "AVM AVS DAT MKV NSV MVB .TP .TS EBM")
+        .remove(' ') +
+    QStringLiteral("JPG PNG BMP GIF PEG").remove(' ') +
+    QStringLiteral("WAV MP3 OGG WMA AAC AC3 APE DTS LAC M4A MKA MP2 MPA MPC OFR .RA TTA 265")
+        .remove(' ');
+
+QByteArray bmpFile(const QImage& picture)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "BMP");
+    return bytes;
+}
+} // namespace
+
+ClipAdder::ClipAdder(ShowDatabase& database, WriteOperation& write)
+    : m_database(database)
+    , m_write(write)
+{
+}
+
+bool ClipAdder::acceptedExtension(const QString& path)
+{
+    QString name = path;
+    while (name.endsWith(' '))
+        name.chop(1);
+    return name.size() >= 3 && AcceptedEndings.contains(name.right(3).toUpper());
+}
+
+QString ClipAdder::titleOf(const QString& path)
+{
+    return QFileInfo(path.trimmed()).completeBaseName();
+}
+
+QImage ClipAdder::thumbnail(const QImage& picture)
+{
+    const int width = picture.width();
+    const int height = picture.height();
+    if (width <= 0 || height <= 0)
+        return {};
+    const QSize size =
+        width > height ? QSize(127, height * 127 / width) : QSize(width * 77 / height, 77);
+    if (size.isEmpty())
+        return {};
+    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+ClipAdder::Result ClipAdder::add(const QStringList& files, const QString& playlist,
+                                 const Defaults& defaults, const std::function<void(int)>& progress,
+                                 const std::function<void()>& refresh)
+{
+    Result result;
+    TFFDecoder decoder;
+    result.written = m_write.run(
+        {&m_database.p},
+        [&] {
+            int ordine = m_database.nextValue(ShowDatabase::Maximum::ClipOrder);
+            for (int i = 0; i < files.size(); ++i) {
+                const QString& file = files.at(i);
+                const QString name = QFileInfo(file).fileName();
+                if (!acceptedExtension(file)) {
+                    result.skipped.append(name + ": not a media file");
+                } else if (!decoder.LoadFile(file)) {
+                    result.skipped.append(name + ": cannot be opened");
+                } else {
+                    const int64_t duration = decoder.FileStreamInfo().Duration;
+                    // A picture from the middle; where that cannot be decoded (a seek that
+                    // lands between key frames), from the start.
+                    decoder.Seek(duration / 2, sfBackward | sfAny);
+                    if (!decoder.Decode(-1) && decoder.Seek(0, sfBackward))
+                        decoder.Decode(-1);
+                    QImage picture;
+                    decoder.CopyToBitmap(picture);
+                    const int w = decoder.FrameInfo().Width;
+                    const int h = decoder.FrameInfo().Height;
+                    const QImage icon = thumbnail(picture);
+
+                    WriteDataset& clip = m_database.p;
+                    clip.append();
+                    const QList<std::pair<const char*, QVariant>> values = {
+                        {"ordine", ordine++},
+                        {"titolo", titleOf(file)},
+                        {"file", decoder.FileName()},
+                        {"tipo", decoder.FormatName().left(15)},
+                        {"duratams", qlonglong(duration)},
+                        {"start", qlonglong(0)},
+                        {"end", qlonglong(duration)},
+                        {"aspectratio", defaults.aspect},
+                        {"status", defaults.status},
+                        {"risoluzione", QStringLiteral("%1x%2").arg(w).arg(h).left(15)},
+                        {"volume", 100},
+                        {"frame", icon.isNull() ? QVariant() : QVariant(bmpFile(icon))},
+                        {"monitor", 0},
+                        {"player", 1},
+                        {"gruppo", 0},
+                        {"lista", playlist},
+                        {"aratio", 0},
+                        {"crop", 0},
+                        {"cropx", 0},
+                        {"cropy", 0},
+                        {"cropw", w},
+                        {"croph", h},
+                        {"azione_iniziale", -1},
+                        {"azione_finale", -1},
+                        {"w", w},
+                        {"h", h},
+                        {"brightness", 0.0},
+                        {"saturation", 1.0},
+                        {"hue", 0.0},
+                        {"ruota", 4},
+                        {"color", 0},
+                        {"rs", 0.0},
+                        {"gs", 0.0},
+                        {"bs", 0.0},
+                        {"rm", 0.0},
+                        {"gm", 0.0},
+                        {"bm", 0.0},
+                        {"rh", 0.0},
+                        {"gh", 0.0},
+                        {"bh", 0.0},
+                        {"blur", 0},
+                        {"croma", 0},
+                        {"cromaLR", 0},
+                        {"perspective", 0},
+                        {"x0", 0},
+                        {"y0", 0},
+                        {"x1", w},
+                        {"y1", 0},
+                        {"x2", 0},
+                        {"y2", h},
+                        {"x3", w},
+                        {"y3", h},
+                        {"rotation", 0},
+                        {"angle", 0.0},
+                        {"opacity", 255},
+                        {"speed", 0},
+                        {"preview", 1},
+                        {"vflip", 0},
+                        {"deinterlace", 0},
+                        {"trxtime", 2},
+                        {"changeA", 1},
+                        {"changeB", 1},
+                        {"changeBG", 1},
+                    };
+                    for (const auto& [column, value] : values)
+                        clip.setValue(column, value);
+                    ++result.added;
+                    decoder.CloseFile();
+                }
+                if (progress)
+                    progress(i + 1);
+            }
+        },
+        refresh);
+    if (!result.written)
+        result.added = 0;
+    return result;
+}
