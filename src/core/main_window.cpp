@@ -8,6 +8,7 @@
 #include "core/preferences_page.h"
 #include "data/database_error.h"
 #include "library/clip_adder.h"
+#include "library/clip_commands.h"
 #include "library/clip_information_page.h"
 #include "library/library_pages.h"
 #include "library/playlist_buttons.h"
@@ -123,6 +124,7 @@ void MainWindow::buildConsole()
 {
     m_menu = new MainMenu(menuBar());
     m_playlists = new Playlists(m_database, m_write, *this, this);
+    m_clipCommands = new ClipCommands(m_database, m_write, *this, *m_playlists, this);
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -228,6 +230,41 @@ void MainWindow::wireMenus()
         connect(add, &QAction::triggered, this, &MainWindow::addClipsFromDialog);
     connect(m_menu->action("Library/Explorer cache video"), &QAction::triggered, this,
             &MainWindow::openCacheVideoFolder);
+
+    ClipCommands* clips = m_clipCommands;
+    MenuTree* clipMenu = m_library->clipMenu();
+    const auto wire = [](QAction* entry, ClipCommands* receiver, auto operation) {
+        connect(entry, &QAction::triggered, receiver, operation);
+    };
+    wire(m_menu->action("Library/Rename clip"), clips, &ClipCommands::rename);
+    wire(m_menu->action("Library/Delete clip"), clips, &ClipCommands::deleteClip);
+    wire(clipMenu->action("Rename"), clips, &ClipCommands::rename);
+    wire(clipMenu->action("Delete clip"), clips, &ClipCommands::deleteClip);
+    wire(clipMenu->action("Move up"), clips, &ClipCommands::moveUp);
+    wire(clipMenu->action("Move down"), clips, &ClipCommands::moveDown);
+    wire(clipMenu->action("Make duplicated"), clips, [clips] { clips->duplicate(true); });
+    wire(clipMenu->action("Make duplicated without filters"), clips,
+         [clips] { clips->duplicate(false); });
+    wire(clipMenu->action("Relink clip file"), clips, &ClipCommands::relink);
+    wire(clipMenu->action("Reset all filters"), clips, &ClipCommands::resetFilters);
+    wire(clipMenu->action("Autoload stage/Active"), clips,
+         [clips] { clips->setAutoloadStage(true); });
+    wire(clipMenu->action("Autoload stage/Remove"), clips,
+         [clips] { clips->setAutoloadStage(false); });
+    for (const QString& aspect : {"Original", "Fit", "4:3", "16:9", "1.85:1", "2.35:1"})
+        wire(clipMenu->action("Set aspect ratio/" + aspect), clips,
+             [clips, aspect] { clips->setAspect(aspect); });
+    const QStringList clipEnds = {"Last frame", "Loop", "Black", "Next clip"};
+    const QStringList playlistEnds = {"Last frame ", "Loop", "Black", "Next Clip"};
+    const QStringList buttonEnds = {"Last Frame", "Loop", "Black", "Next clip"};
+    for (int tag = 1; tag <= 4; ++tag) {
+        wire(clipMenu->action("End action/" + clipEnds.at(tag - 1)), clips,
+             [clips, tag] { clips->setEndStatus(tag); });
+        wire(m_menu->action("Library/Playlist end action /" + playlistEnds.at(tag - 1)), clips,
+             [clips, tag] { clips->setPlaylistEndStatus(tag); });
+        wire(m_playlistButtons->menu()->action(buttonEnds.at(tag - 1)), clips,
+             [clips, tag] { clips->setPlaylistEndStatus(tag); });
+    }
 
     const QList<std::pair<const char*, DesktopSettings::Kind>> settingsEntries = {
         {"Stage/Screen preferences", DesktopSettings::Kind::Display},
@@ -339,6 +376,18 @@ QString MainWindow::onAirStageName() const
 {
     const QLabel* onAir = findChild<QLabel*>("stageOnAir");
     return onAir ? onAir->text() : QString();
+}
+
+void MainWindow::showWarning(const QString& text)
+{
+    QMessageBox::warning(this, QCoreApplication::applicationName(), text);
+}
+
+std::optional<QString> MainWindow::chooseMediaFile()
+{
+    if (!m_apri || m_apri->exec() != QDialog::Accepted || m_apri->selectedFiles().isEmpty())
+        return std::nullopt;
+    return m_apri->selectedFiles().first();
 }
 
 void MainWindow::setLevelMeters(bool on)

@@ -12,6 +12,7 @@
 #include <memory>
 
 class ChannelPanel;
+class ClipCommands;
 class ClipInformationPage;
 class LibraryPages;
 class LiveVideoPage;
@@ -70,6 +71,7 @@ public:
     ShowDatabase& database() { return m_database; }
     WriteOperation& writeOperation() { return m_write; }
     Playlists& playlists() { return *m_playlists; }
+    ClipCommands& clipCommands() { return *m_clipCommands; }
     ChannelPanel* panel(int channel) const { return m_panels[channel - 1]; }
     MainMenu* mainMenu() const { return m_menu; }
     QFileDialog* fileDialog() const { return m_apri; }
@@ -97,6 +99,8 @@ private:
     std::optional<QString> askText(const QString& caption, const QString& text,
                                    int maxLength) override;
     void setLevelMeters(bool on) override;
+    void showWarning(const QString& text) override;
+    std::optional<QString> chooseMediaFile() override;
 
     void buildConsole();
     void addClipsFromDialog();
@@ -126,6 +130,7 @@ private:
 
     MainMenu* m_menu = nullptr;
     Playlists* m_playlists = nullptr;
+    ClipCommands* m_clipCommands = nullptr;
     ChannelPanel* m_panels[2] = {};
     MixerPanel* m_mixer = nullptr;
     TransportBar* m_transport = nullptr;

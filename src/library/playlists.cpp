@@ -194,3 +194,8 @@ void Playlists::moveClipToDestination()
         });
     setCurrent(m_current);
 }
+
+void Playlists::showSelected()
+{
+    setCurrent(selected());
+}

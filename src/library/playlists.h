@@ -22,6 +22,10 @@ public:
     virtual std::optional<QString> askText(const QString& caption, const QString& text,
                                            int maxLength) = 0;
     virtual void setLevelMeters(bool on) = 0;
+    // A warning with one OK button.
+    virtual void showWarning(const QString& text) = 0;
+    // The file-open dialog with the media filter; nullopt when cancelled.
+    virtual std::optional<QString> chooseMediaFile() = 0;
 };
 
 // The playlists of the show: which one the console shows (current), which one the cursor of
@@ -55,6 +59,8 @@ public:
     void moveDown() { move(+1); }
     // "Change Playlist": the current clip goes to the destination playlist.
     void moveClipToDestination();
+    // The playlist under the cursor of the buttons becomes the current one.
+    void showSelected();
 
 signals:
     // The current playlist or its clips changed: the clip grid shows them again.
