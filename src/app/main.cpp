@@ -1,6 +1,7 @@
 #include "core/console.h"
 #include "core/dark_style.h"
 #include "core/main_window.h"
+#include "core/system_devices.h"
 #include "core/termination_signals.h"
 
 #include <QApplication>
@@ -12,7 +13,9 @@ int main(int argc, char* argv[])
     applyDarkStyle(app);
     QApplication::setApplicationName(QStringLiteral("Quillon 2"));
 
-    Console console(SettingsFiles(SettingsFiles::defaultCacheDir()), PlatformServices{});
+    PlatformServices services;
+    services.capture = std::make_unique<SystemCaptureDevices>();
+    Console console(SettingsFiles(SettingsFiles::defaultCacheDir()), std::move(services));
     if (!console.start())
         return 1;
     TerminationSignals termination;
