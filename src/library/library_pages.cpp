@@ -74,7 +74,7 @@ LibraryPages::LibraryPages(ShowDatabase& database, QWidget* parent)
 {
     setObjectName("pagina2");
     m_clips = new DatasetGrid("elencoClip", database.playlist,
-                              {{" ", "frame", 30, true},
+                              {{" ", "frame", 46, true}, // room for the 45-pixel thumbnail
                                {"Title", "titolo", 200},
                                {"Duration", "t1", 100},
                                {"Type", "tipo", 130},
