@@ -1,4 +1,5 @@
 #include "library/clip_adder.h"
+#include "media/test_media.h"
 #include "support/modal_answers.h"
 #include "support/started_console.h"
 #include "ui/dataset_grid.h"
@@ -14,11 +15,6 @@
 #include <QUrl>
 
 namespace {
-QString media(const QString& name)
-{
-    return QStringLiteral(TEST_MEDIA_DIR "/") + name;
-}
-
 // Drops files on the console as the desktop's file manager does.
 void drop(QWidget* window, const QStringList& files)
 {

@@ -1,13 +1,7 @@
 #include "media/ff_decoder.h"
+#include "media/test_media.h"
 
 #include <QTest>
-
-namespace {
-QString media(const QString& name)
-{
-    return QStringLiteral(TEST_MEDIA_DIR "/") + name;
-}
-} // namespace
 
 class TestDecoder : public QObject {
     Q_OBJECT

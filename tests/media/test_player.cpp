@@ -1,17 +1,13 @@
 #include "media/ff_player.h"
 #include "media/player_probe.h"
 #include "media/recording_sink.h"
+#include "media/test_media.h"
 
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QTest>
 
 namespace {
-QString media(const QString& name)
-{
-    return QStringLiteral(TEST_MEDIA_DIR "/") + name;
-}
-
 constexpr int EndTimeout = 10000;
 } // namespace
 

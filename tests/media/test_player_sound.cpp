@@ -1,6 +1,7 @@
 // The sound a player actually plays, written to a file by SDL's "disk" driver.
 #include "media/ff_player.h"
 #include "media/player_probe.h"
+#include "media/test_media.h"
 
 #include <QFile>
 #include <QSet>
@@ -8,11 +9,6 @@
 #include <QTest>
 
 namespace {
-QString media(const QString& name)
-{
-    return QStringLiteral(TEST_MEDIA_DIR "/") + name;
-}
-
 struct Played {
     QList<int16_t> samples; // as written to the device, interleaved
     int hookChannels = 0;
