@@ -1,0 +1,309 @@
+#include "media/ff_encoder.h"
+
+#include "media/capture_devices.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <csignal>
+
+struct TFFEncoder::Task {
+    int index = 0;
+    QString input;
+    QString inputOptions;
+    QString output;
+    QString outputOptions;
+    TOutputOptions hooks;
+    bool hasOutput = false;
+    bool started = false;
+    bool ended = false;
+    bool stopped = false;
+    std::unique_ptr<QProcess> process;
+    QByteArray errors;   // what ffmpeg said on its error output
+    QByteArray progress; // the -progress lines not yet complete
+    TProgressInfo info;
+};
+
+TFFEncoder::TFFEncoder(QObject* parent)
+    : QObject(parent)
+{
+}
+
+TFFEncoder::~TFFEncoder()
+{
+    OnProgress = nullptr;
+    OnTerminate = nullptr;
+    Stop(true);
+}
+
+void TFFEncoder::refuseWhileWorking(const char* operation) const
+{
+    if (m_working)
+        throw EncoderError(QStringLiteral("Cannot %1 while working.").arg(operation).toStdString());
+}
+
+int TFFEncoder::AddTask(const QString& fileName, const TInputOptions& options)
+{
+    refuseWhileWorking("AddTask");
+    QString input = options.FileName.isEmpty() ? fileName : options.FileName;
+    const bool formatGiven = QProcess::splitCommand(options.Options).contains("-f");
+    if (input.startsWith("video=")) {
+        // A capture device by its friendly name: FFmpeg's v4l2 input takes its node.
+        const QString node = CaptureDeviceNode(input);
+        if (node.isEmpty()) {
+            m_lastError = QStringLiteral("Could not find video device with name [%1] among "
+                                         "source devices of type video.")
+                              .arg(input.mid(6));
+            return -1;
+        }
+        input = node;
+    } else if (!formatGiven && !QFileInfo::exists(input)) {
+        m_lastError = QStringLiteral("%1: No such file or directory").arg(input);
+        return -1;
+    }
+    auto task = std::make_unique<Task>();
+    task->index = int(m_tasks.size());
+    task->input = input;
+    task->inputOptions = options.Options;
+    m_tasks.push_back(std::move(task));
+    return int(m_tasks.size()) - 1;
+}
+
+QString TFFEncoder::TakeHookOptions(const QString& text, TOutputOptions& options)
+{
+    QString padded = ' ' + text + ' ';
+    const std::pair<const char*, bool*> hooks[] = {{" -audioinputhook ", &options.AudioInputHook},
+                                                   {" -audiooutputhook ", &options.AudioOutputHook},
+                                                   {" -videoinputhook ", &options.VideoInputHook},
+                                                   {" -videooutputhook ", &options.VideoOutputHook},
+                                                   {" -frameinputhook ", &options.FrameInputHook},
+                                                   {" -frameoutputhook ", &options.FrameOutputHook},
+                                                   {" -join ", &options.Join}};
+    for (const auto& [word, flag] : hooks) {
+        const QString option = QString::fromLatin1(word);
+        while (padded.contains(option, Qt::CaseInsensitive)) {
+            padded.replace(padded.indexOf(option, 0, Qt::CaseInsensitive), option.size(), " ");
+            *flag = true;
+        }
+    }
+    return padded.trimmed();
+}
+
+int TFFEncoder::SetOutput(int taskIndex, const QString& fileName, const TOutputOptions& options)
+{
+    refuseWhileWorking("SetOutput");
+    if (taskIndex < 0 || taskIndex >= int(m_tasks.size())) {
+        m_lastError = QStringLiteral("Invalid task index #%1.").arg(taskIndex);
+        return -1;
+    }
+    Task* task = m_tasks[size_t(taskIndex)].get();
+    if (!task) {
+        m_lastError = QStringLiteral("The task #%1 had been released.").arg(taskIndex);
+        return -1;
+    }
+    task->hooks = options;
+    task->outputOptions = TakeHookOptions(options.Options, task->hooks);
+    task->output = options.FileName.isEmpty() ? fileName : options.FileName;
+    task->hasOutput = true;
+    return taskIndex;
+}
+
+void TFFEncoder::RemoveTask(int taskIndex)
+{
+    refuseWhileWorking("RemoveTask");
+    if (taskIndex < 0 || taskIndex >= int(m_tasks.size()))
+        return;
+    m_tasks.erase(m_tasks.begin() + taskIndex);
+    for (int i = 0; i < int(m_tasks.size()); ++i)
+        if (m_tasks[size_t(i)])
+            m_tasks[size_t(i)]->index = i;
+}
+
+void TFFEncoder::ClearTasks()
+{
+    if (m_working && !m_terminated)
+        throw EncoderError("Cannot ClearTasks while working.");
+    m_tasks.clear();
+    m_lastError.clear();
+    m_working = false;
+    m_terminated = false;
+}
+
+QStringList TFFEncoder::Arguments(int taskIndex) const
+{
+    const Task& task = *m_tasks.at(size_t(taskIndex));
+    const double period = std::max(10, ProgressInterval) / 1000.0;
+    QStringList arguments = {
+        "-hide_banner", "-nostdin",  "-y",     "-loglevel",     "error",
+        "-nostats",     "-progress", "pipe:1", "-stats_period", QString::number(period)};
+    arguments += QProcess::splitCommand(task.inputOptions);
+    arguments += {"-i", task.input};
+    QStringList output = QProcess::splitCommand(task.outputOptions);
+    // FFmpeg no longer knows -deinterlace: the yadif filter does the same, in front of any
+    // video filters of the task.
+    if (output.removeAll("-deinterlace") > 0) {
+        const qsizetype filters = std::max(output.indexOf("-vf"), output.indexOf("-filter:v"));
+        if (filters >= 0 && filters + 1 < output.size())
+            output[filters + 1] = "yadif," + output[filters + 1];
+        else
+            output += {"-vf", "yadif"};
+    }
+    // Nor -intra: a key frame every picture is the same.
+    if (output.removeAll("-intra") > 0)
+        output += {"-g", "1"};
+    arguments += output;
+    // An output that needs no file ("-f null") still takes a name.
+    arguments += task.output.isEmpty() ? QStringLiteral("-") : task.output;
+    return arguments;
+}
+
+void TFFEncoder::Start(int threadCount)
+{
+    refuseWhileWorking("StartTask");
+    m_working = true;
+    m_terminated = false;
+    m_stopping = false;
+    m_threads = std::max(1, threadCount);
+    startNext();
+    if (threadCount <= 0) // one after another, and back when they are done
+        while (!m_terminated)
+            for (const auto& task : m_tasks)
+                if (task && task->process)
+                    task->process->waitForFinished(50);
+}
+
+void TFFEncoder::startNext()
+{
+    int running = 0;
+    for (const auto& task : m_tasks)
+        if (task && task->started && !task->ended)
+            ++running;
+    for (const auto& slot : m_tasks) {
+        if (running >= m_threads || m_stopping)
+            break;
+        Task* task = slot.get();
+        if (!task || task->started)
+            continue;
+        task->started = true;
+        if (!task->hasOutput) {
+            task->errors = "The task has no output.";
+            finishTask(*task, 1, false);
+            return;
+        }
+        task->process = std::make_unique<QProcess>();
+        QProcess* process = task->process.get();
+        connect(process, &QProcess::readyReadStandardOutput, this,
+                [this, task] { readProgress(*task); });
+        connect(process, &QProcess::readyReadStandardError, this,
+                [task] { task->errors += task->process->readAllStandardError(); });
+        connect(process, &QProcess::finished, this,
+                [this, task](int code, QProcess::ExitStatus status) {
+                    finishTask(*task, code, status == QProcess::CrashExit);
+                });
+        connect(process, &QProcess::errorOccurred, this,
+                [this, task](QProcess::ProcessError error) {
+                    if (error == QProcess::FailedToStart) {
+                        task->errors = "The ffmpeg program could not be started.";
+                        finishTask(*task, 1, false);
+                    }
+                });
+        process->start("ffmpeg", Arguments(task->index));
+        ++running;
+    }
+}
+
+void TFFEncoder::readProgress(Task& task)
+{
+    task.progress += task.process->readAllStandardOutput();
+    qsizetype end;
+    while ((end = task.progress.indexOf('\n')) >= 0) {
+        const QString line = QString::fromUtf8(task.progress.left(end)).trimmed();
+        task.progress.remove(0, end + 1);
+        const qsizetype equals = line.indexOf('=');
+        if (equals < 0)
+            continue;
+        const QString key = line.left(equals);
+        const QString value = line.mid(equals + 1);
+        TProgressInfo& info = task.info;
+        info.TaskIndex = task.index;
+        if (key == "frame")
+            info.FrameNumber = value.toInt();
+        else if (key == "fps")
+            info.FPS = int(value.toDouble());
+        else if (key == "bitrate")
+            info.BitRate = value.left(value.indexOf("kbits")).toFloat();
+        else if (key == "total_size")
+            info.CurrentSize = value.toLongLong();
+        else if (key == "out_time_us")
+            info.CurrentDuration = value.toLongLong();
+        else if (key.startsWith("stream_") && key.endsWith("_q"))
+            info.Quality = value.toFloat();
+        else if (key == "progress" && OnProgress)
+            OnProgress(this, info);
+    }
+}
+
+void TFFEncoder::finishTask(Task& task, int exitCode, bool crashed)
+{
+    if (task.ended)
+        return;
+    task.ended = true;
+    if (task.process)
+        task.errors += task.process->readAllStandardError();
+    TTerminateInfo info;
+    info.TaskIndex = task.index;
+    info.Finished = !task.stopped && !crashed && exitCode == 0;
+    info.Exception = !task.stopped && !info.Finished;
+    if (info.Exception) {
+        info.ExceptionMsg = QString::fromUtf8(task.errors).trimmed();
+        if (info.ExceptionMsg.isEmpty())
+            info.ExceptionMsg = QStringLiteral("ffmpeg ended with code %1").arg(exitCode);
+    }
+    const int index = task.index;
+    if (OnTerminate)
+        OnTerminate(this, info);
+    if (AutoReleaseTask && index < int(m_tasks.size()))
+        m_tasks[size_t(index)].reset(); // its place in the list stays empty
+    bool pending = false;
+    for (const auto& other : m_tasks)
+        if (other && !other->ended && (other->started || !m_stopping))
+            pending = true;
+    if (pending) {
+        startNext();
+        return;
+    }
+    m_terminated = true;
+    if (OnTerminate)
+        OnTerminate(this, {-1, true, false, {}});
+}
+
+void TFFEncoder::Stop(bool waitForStop)
+{
+    if (!m_working || m_terminated)
+        return;
+    m_stopping = true;
+    for (const auto& task : m_tasks) {
+        if (!task || !task->process || task->ended)
+            continue;
+        task->stopped = true;
+        // ffmpeg ends on an interrupt as on its end: the output file is closed properly.
+        ::kill(pid_t(task->process->processId()), SIGINT);
+    }
+    bool anyRunning = false;
+    for (const auto& task : m_tasks)
+        if (task && task->started && !task->ended)
+            anyRunning = true;
+    if (!anyRunning) { // only tasks that never started: the run ends here
+        m_terminated = true;
+        if (OnTerminate)
+            OnTerminate(this, {-1, true, false, {}});
+        return;
+    }
+    if (!waitForStop)
+        return;
+    for (const auto& task : m_tasks)
+        if (task && task->process && !task->ended && !task->process->waitForFinished(10000)) {
+            task->process->kill();
+            task->process->waitForFinished(2000);
+        }
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+class QProcess;
+
+struct TInputOptions {
+    QString FileName; // empty: the name given to AddTask
+    QString Options;  // input options, FFmpeg's command-line syntax
+    QString Presets;
+    int Tag = 0;
+};
+
+struct TOutputOptions {
+    QString FileName; // empty: the name given to SetOutput
+    QString Options;  // output options, FFmpeg's command-line syntax
+    QString Presets;
+    bool AudioInputHook = false, AudioOutputHook = false;
+    bool VideoInputHook = false, VideoOutputHook = false;
+    int VideoHookBitsPixel = 32;
+    bool FrameInputHook = false, FrameOutputHook = false, Join = false;
+    int Tag = 0;
+};
+
+struct TProgressInfo {
+    int TaskIndex = 0;
+    int FileIndex = 0;
+    int FrameNumber = 0;
+    int FPS = 0;
+    float Quality = 0;
+    float BitRate = 0;           // kbit/s
+    int64_t CurrentSize = 0;     // bytes
+    int64_t CurrentDuration = 0; // microseconds
+    int64_t TotalDuration = 0;
+};
+
+struct TTerminateInfo {
+    int TaskIndex = -1; // -1: the end of the whole run
+    bool Finished = false;
+    bool Exception = false;
+    QString ExceptionMsg;
+};
+
+// A refused change of the tasks ("Cannot AddTask while working." ...).
+class EncoderError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Conversions in the manner of FFmpeg's command-line tool: each task is one input and one
+// output with their option texts, run as a child process of the `ffmpeg` program, so every
+// option text is parsed by FFmpeg's own parser. Lives on the user-interface thread, which
+// receives its notifications; the run's final OnTerminate (task -1) always comes last.
+class TFFEncoder : public QObject {
+    Q_OBJECT
+public:
+    explicit TFFEncoder(QObject* parent = nullptr);
+    ~TFFEncoder() override;
+
+    static bool AVLibLoaded() { return true; }
+    static bool LoadAVLib(const QString&) { return true; }
+
+    // A new task reading `fileName` (a file, a device "video=Name", a lavfi description
+    // with "-f lavfi"); its index, or negative with the reason in LastErrMsg.
+    int AddTask(const QString& fileName, const TInputOptions& options);
+    int SetOutput(int taskIndex, const QString& fileName, const TOutputOptions& options);
+    void RemoveTask(int taskIndex);
+    void ClearTasks();
+    void Start(int threadCount = 1);
+    void Stop(bool waitForStop);
+
+    int ProgressInterval = 500; // milliseconds, at least 10
+    bool AutoReleaseTask = false;
+    bool Working() const { return m_working; }
+    bool Terminated() const { return m_terminated; }
+    int TasksCount() const { return int(m_tasks.size()); }
+    QString LastErrMsg() const { return m_lastError; }
+
+    // The ffmpeg program's arguments for a task (after its output has been set).
+    QStringList Arguments(int taskIndex) const;
+    // The option text without the hook options, which are set in `options` instead.
+    static QString TakeHookOptions(const QString& text, TOutputOptions& options);
+
+    std::function<void(TFFEncoder* sender, const TProgressInfo& info)> OnProgress;
+    std::function<void(TFFEncoder* sender, const TTerminateInfo& info)> OnTerminate;
+
+private:
+    struct Task;
+    void refuseWhileWorking(const char* operation) const;
+    void startNext();
+    void finishTask(Task& task, int exitCode, bool crashed);
+    void readProgress(Task& task);
+
+    std::vector<std::unique_ptr<Task>> m_tasks;
+    int m_threads = 1;
+    bool m_working = false;
+    bool m_terminated = false;
+    bool m_stopping = false;
+    QString m_lastError;
+};

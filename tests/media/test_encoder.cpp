@@ -1,0 +1,191 @@
+#include "media/ff_decoder.h"
+#include "media/ff_encoder.h"
+#include "media/test_media.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// What an encoder reported, in order.
+struct EncoderProbe {
+    QList<TTerminateInfo> ends;
+    int progress = 0;
+    explicit EncoderProbe(TFFEncoder& encoder)
+    {
+        encoder.OnTerminate = [this](TFFEncoder*, const TTerminateInfo& info) {
+            ends.append(info);
+        };
+        encoder.OnProgress = [this](TFFEncoder*, const TProgressInfo&) { ++progress; };
+    }
+    bool runEnded() const { return !ends.isEmpty() && ends.last().TaskIndex == -1; }
+};
+
+TInputOptions input(const QString& options = {})
+{
+    TInputOptions result;
+    result.Options = options;
+    return result;
+}
+
+TOutputOptions output(const QString& options)
+{
+    TOutputOptions result;
+    result.Options = options;
+    return result;
+}
+
+const QString Lavfi = "-f lavfi";
+const QString ShortPicture = "testsrc2=size=320x240:rate=25:duration=1";
+} // namespace
+
+class TestEncoder : public QObject {
+    Q_OBJECT
+private slots:
+    void aTaskConvertsAFileAndEndsTheRunLast()
+    {
+        QTemporaryDir dir;
+        TFFEncoder encoder;
+        encoder.ProgressInterval = 100;
+        EncoderProbe probe(encoder);
+        QCOMPARE(encoder.AddTask(media("clip_h264.mp4"), input()), 0);
+        const QString converted = dir.filePath("converted.avi");
+        QCOMPARE(encoder.SetOutput(0, converted, output("-c:v mpeg4 -q:v 5 -c:a mp2")), 0);
+        encoder.Start(1);
+        QVERIFY(encoder.Working());
+        QTRY_VERIFY_WITH_TIMEOUT(probe.runEnded(), 20000);
+        QCOMPARE(probe.ends.size(), 2);
+        QCOMPARE(probe.ends.first().TaskIndex, 0);
+        QVERIFY(probe.ends.first().Finished);
+        QVERIFY(!probe.ends.first().Exception);
+        QVERIFY(probe.progress >= 1);
+        QVERIFY(encoder.Terminated());
+        QVERIFY(encoder.Working()); // until ClearTasks
+
+        TFFDecoder decoder;
+        QVERIFY(decoder.LoadFile(converted));
+        QVERIFY(std::llabs(decoder.FileStreamInfo().Duration - 2000000) < 100000);
+    }
+
+    void tasksCannotChangeWhileWorking()
+    {
+        QTemporaryDir dir;
+        TFFEncoder encoder;
+        EncoderProbe probe(encoder);
+        encoder.AddTask(ShortPicture, input(Lavfi));
+        encoder.SetOutput(0, dir.filePath("a.avi"), output("-c:v mpeg4"));
+        encoder.Start(1);
+        const auto refused = [](const std::function<void()>& call) {
+            try {
+                call();
+            } catch (const EncoderError& error) {
+                return QString::fromUtf8(error.what());
+            }
+            return QString();
+        };
+        QCOMPARE(refused([&] { encoder.AddTask(ShortPicture, input(Lavfi)); }),
+                 QString("Cannot AddTask while working."));
+        QCOMPARE(refused([&] { encoder.SetOutput(0, "b.avi", output({})); }),
+                 QString("Cannot SetOutput while working."));
+        QCOMPARE(refused([&] { encoder.ClearTasks(); }),
+                 QString("Cannot ClearTasks while working."));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.runEnded(), 20000);
+        QCOMPARE(refused([&] { encoder.AddTask(ShortPicture, input(Lavfi)); }),
+                 QString("Cannot AddTask while working.")); // still working until cleared
+        encoder.ClearTasks();
+        QVERIFY(!encoder.Working());
+        QCOMPARE(encoder.AddTask(ShortPicture, input(Lavfi)), 0);
+    }
+
+    void refusedInputsAndFailingTasks()
+    {
+        QTemporaryDir dir;
+        TFFEncoder encoder;
+        EncoderProbe probe(encoder);
+        QCOMPARE(encoder.AddTask(media("no such file.mp4"), input()), -1);
+        QVERIFY(encoder.LastErrMsg().contains("No such file or directory"));
+        QCOMPARE(encoder.AddTask("video=No Such Camera", input()), -1);
+        QVERIFY(encoder.LastErrMsg().contains("No Such Camera"));
+        QCOMPARE(encoder.TasksCount(), 0);
+
+        QCOMPARE(encoder.AddTask(ShortPicture, input(Lavfi)), 0);
+        encoder.SetOutput(0, dir.filePath("x.avi"), output("-c:v no_such_codec"));
+        encoder.Start(1);
+        QTRY_VERIFY_WITH_TIMEOUT(probe.runEnded(), 20000);
+        QCOMPARE(probe.ends.size(), 2);
+        QVERIFY(probe.ends.first().Exception);
+        QVERIFY(!probe.ends.first().Finished);
+        QVERIFY2(probe.ends.first().ExceptionMsg.contains("no_such_codec"),
+                 qPrintable(probe.ends.first().ExceptionMsg));
+    }
+
+    void stopEndsARunningTaskWithItsFileClosed()
+    {
+        QTemporaryDir dir;
+        TFFEncoder encoder;
+        EncoderProbe probe(encoder);
+        encoder.AddTask("testsrc2=size=320x240:rate=25:duration=120", input(Lavfi));
+        const QString file = dir.filePath("long.avi");
+        encoder.SetOutput(0, file, output("-c:v mpeg4"));
+        encoder.Start(1);
+        QTest::qWait(700);
+        encoder.Stop(true);
+        QVERIFY(probe.runEnded());
+        QCOMPARE(probe.ends.size(), 2);
+        QVERIFY(!probe.ends.first().Finished);
+        QVERIFY(!probe.ends.first().Exception);
+        TFFDecoder decoder;
+        QVERIFY(decoder.LoadFile(file));
+        QVERIFY(decoder.Decode(-1));
+    }
+
+    void optionTextsOfTheLiveInputsAndTheLoops_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("live H264, 720x576")
+            << " -c:v libx264 -preset ultrafast -deinterlace -r 25 -f null -s 720x576 "
+            << "";
+        QTest::newRow("live H264, original")
+            << " -c:v libx264 -preset ultrafast -deinterlace -r 50 -f null "
+            << "";
+        QTest::newRow("live MPEG, original")
+            << "-vcodec mpeg2video -pix_fmt yuv422p -qscale 1 -qmin 1 -intra -r 30 -an -f null "
+            << "";
+        QTest::newRow("3 s loop") << "-c:v mpeg4 -c:a mp2 -r 30/1 -s 320x240 -vsync -1"
+                                  << "Logo.avi";
+    }
+    void optionTextsOfTheLiveInputsAndTheLoops()
+    {
+        QFETCH(QString, options);
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        TFFEncoder encoder;
+        EncoderProbe probe(encoder);
+        encoder.AddTask(ShortPicture, input(Lavfi));
+        QCOMPARE(
+            encoder.SetOutput(0, file.isEmpty() ? QString() : dir.filePath(file), output(options)),
+            0);
+        const QStringList arguments = encoder.Arguments(0);
+        QVERIFY(!arguments.contains("-deinterlace"));
+        QVERIFY(!arguments.contains("-intra"));
+        if (options.contains("-deinterlace"))
+            QVERIFY(arguments.join(' ').contains("-vf yadif"));
+        encoder.Start(1);
+        QTRY_VERIFY_WITH_TIMEOUT(probe.runEnded(), 20000);
+        QVERIFY2(probe.ends.first().Finished, qPrintable(probe.ends.first().ExceptionMsg));
+    }
+
+    void hookOptionsAreTakenOutOfTheText()
+    {
+        TOutputOptions options;
+        const QString text =
+            TFFEncoder::TakeHookOptions("-VideoInputHook -c:v mpeg4 -join -r 25", options);
+        QCOMPARE(text, QString("-c:v mpeg4 -r 25"));
+        QVERIFY(options.VideoInputHook);
+        QVERIFY(options.Join);
+        QVERIFY(!options.AudioOutputHook);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEncoder)
+#include "test_encoder.moc"
