@@ -1,6 +1,7 @@
 #include "media/ff_encoder.h"
 
 #include "media/capture_devices.h"
+#include "media/frame_input.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -19,6 +20,13 @@ struct TFFEncoder::Task {
     bool ended = false;
     bool stopped = false;
     std::unique_ptr<QProcess> process;
+    // A frame input: pictures of this size and pixel format, asked for one by one.
+    TFrameInputAdapter* adapter = nullptr;
+    QSize frameSize;
+    QString pixelFormat;
+    QString rate;
+    int frameNumber = 0;
+    bool inputEnded = false;
     QByteArray errors;   // what ffmpeg said on its error output
     QByteArray progress; // the -progress lines not yet complete
     TProgressInfo info;
@@ -46,8 +54,17 @@ int TFFEncoder::AddTask(const QString& fileName, const TInputOptions& options)
 {
     refuseWhileWorking("AddTask");
     QString input = options.FileName.isEmpty() ? fileName : options.FileName;
-    const bool formatGiven = QProcess::splitCommand(options.Options).contains("-f");
-    if (input.startsWith("video=")) {
+    const QStringList tokens = QProcess::splitCommand(options.Options);
+    const bool formatGiven = tokens.contains("-f");
+    auto task = std::make_unique<Task>();
+    const qsizetype format = tokens.indexOf("-f");
+    if (format >= 0 && tokens.value(format + 1) == "frameinput") {
+        const QString error = parseFrameInput(input, tokens, *task);
+        if (!error.isEmpty()) {
+            m_lastError = error;
+            return -1;
+        }
+    } else if (input.startsWith("video=")) {
         // A capture device by its friendly name: FFmpeg's v4l2 input takes its node.
         const QString node = CaptureDeviceNode(input);
         if (node.isEmpty()) {
@@ -61,7 +78,6 @@ int TFFEncoder::AddTask(const QString& fileName, const TInputOptions& options)
         m_lastError = QStringLiteral("%1: No such file or directory").arg(input);
         return -1;
     }
-    auto task = std::make_unique<Task>();
     task->index = int(m_tasks.size());
     task->input = input;
     task->inputOptions = options.Options;
@@ -136,8 +152,20 @@ QStringList TFFEncoder::Arguments(int taskIndex) const
     QStringList arguments = {
         "-hide_banner", "-nostdin",  "-y",     "-loglevel",     "error",
         "-nostats",     "-progress", "pipe:1", "-stats_period", QString::number(period)};
-    arguments += QProcess::splitCommand(task.inputOptions);
-    arguments += {"-i", task.input};
+    if (task.adapter) // the pictures come as raw video on the standard input
+        arguments +=
+            {"-f",
+             "rawvideo",
+             "-pix_fmt",
+             task.pixelFormat,
+             "-s",
+             QStringLiteral("%1x%2").arg(task.frameSize.width()).arg(task.frameSize.height()),
+             "-r",
+             task.rate,
+             "-i",
+             "-"};
+    else
+        arguments += QProcess::splitCommand(task.inputOptions) + QStringList{"-i", task.input};
     QStringList output = QProcess::splitCommand(task.outputOptions);
     // FFmpeg no longer knows -deinterlace: the yadif filter does the same, in front of any
     // video filters of the task.
@@ -207,6 +235,10 @@ void TFFEncoder::startNext()
                         finishTask(*task, 1, false);
                     }
                 });
+        if (task->adapter) {
+            connect(process, &QProcess::started, this, [this, task] { feedFrames(*task); });
+            connect(process, &QProcess::bytesWritten, this, [this, task] { feedFrames(*task); });
+        }
         process->start("ffmpeg", Arguments(task->index));
         ++running;
     }
@@ -306,4 +338,88 @@ void TFFEncoder::Stop(bool waitForStop)
             task->process->kill();
             task->process->waitForFinished(2000);
         }
+}
+
+QString TFFEncoder::parseFrameInput(const QString& input, const QStringList& tokens, Task& task)
+{
+    const auto option = [&](const char* name) {
+        const qsizetype at = tokens.indexOf(QString::fromLatin1(name));
+        return at >= 0 ? tokens.value(at + 1) : QString();
+    };
+    TFrameInputAdapter* adapter = TFrameInputAdapter::find(input);
+    if (!adapter)
+        return QStringLiteral("Could not parse FrameInputAdapter: \"%1\", it should be address "
+                              "of FrameInputAdapter\n")
+            .arg(input);
+    const QString type = option("-input_type");
+    if (!QStringList({"canvas", "bmp", "dc", "yuv"}).contains(type))
+        return QStringLiteral("Invalid frame input type: \"%1\", it should be one of "
+                              "canvas/bmp/dc/yuv\n")
+            .arg(type);
+    const QString rate = option("-r");
+    static const QRegularExpression rational(QStringLiteral(R"(^\d+(\.\d+)?(/\d+)?$)"));
+    if (!rational.match(rate).hasMatch() || rate.startsWith("0"))
+        return QStringLiteral("Could not parse framerate \"%1\".\n").arg(rate);
+    static const QRegularExpression dimensions(QStringLiteral(R"(^(\d+)x(\d+)$)"));
+    const auto size = dimensions.match(option("-s"));
+    if (!size.hasMatch() || size.captured(1).toInt() <= 0 || size.captured(2).toInt() <= 0)
+        return QStringLiteral("Couldn't parse video size.\n");
+    const QString pixelFormat = option("-pix_fmt").isEmpty() ? "bgr24" : option("-pix_fmt");
+    static const QStringList known = {"pal8",    "rgb555le", "bgr24", "bgra",
+                                      "yuv420p", "rgb24",    "rgba",  "gray"};
+    if (!known.contains(pixelFormat))
+        return QStringLiteral("Unknown pixel format requested\n");
+    if (type != "yuv" && !QStringList({"pal8", "rgb555le", "bgr24", "bgra"}).contains(pixelFormat))
+        return QStringLiteral("Invalid pixel format for canvas/bmp/dc input, should be one of "
+                              "pal8/rgb555le/bgr24/bgra\n");
+    if (type != "canvas")
+        return QStringLiteral("Invalid frame input type: \"%1\", only canvas is read here\n")
+            .arg(type);
+    task.adapter = adapter;
+    task.frameSize = QSize(size.captured(1).toInt(), size.captured(2).toInt());
+    // Paletted pictures travel as bgr24: a palette cannot follow raw video on a pipe.
+    task.pixelFormat = pixelFormat == "pal8" ? "bgr24" : pixelFormat;
+    task.rate = rate;
+    return {};
+}
+
+void TFFEncoder::feedFrames(Task& task)
+{
+    if (task.inputEnded || !task.process)
+        return;
+    static const QHash<QString, std::pair<QImage::Format, int>> formats = {
+        {"bgr24", {QImage::Format_BGR888, 3}},
+        {"bgra", {QImage::Format_ARGB32, 4}},
+        {"rgb555le", {QImage::Format_RGB555, 2}}};
+    const auto [format, bytesPerPixel] = formats.value(task.pixelFormat);
+    const int lineBytes = task.frameSize.width() * bytesPerPixel;
+    const int frameBytes = lineBytes * task.frameSize.height();
+    // Two pictures in the pipe at most: ffmpeg takes them at its own pace.
+    while (task.process->bytesToWrite() < frameBytes) {
+        QImage canvas(task.frameSize, format);
+        canvas.fill(Qt::black);
+        TInputFrameInfo info;
+        info.FrameNumber = task.frameNumber;
+        info.Width = canvas.width();
+        info.Height = canvas.height();
+        info.BitsPerPixel = bytesPerPixel * 8;
+        info.BytesPerLine = lineBytes;
+        info.BytesPerFrame = frameBytes;
+        info.PixelFormat = task.pixelFormat;
+        const int result = task.adapter->OnReadFrameCanvas
+                               ? task.adapter->OnReadFrameCanvas(task.adapter, canvas, &info)
+                               : -1;
+        if (result < 0) {
+            task.inputEnded = true;
+            task.process->closeWriteChannel();
+            return;
+        }
+        const QImage picture = canvas.format() == format ? canvas : canvas.convertToFormat(format);
+        QByteArray bytes;
+        bytes.reserve(frameBytes);
+        for (int y = 0; y < picture.height(); ++y)
+            bytes.append(reinterpret_cast<const char*>(picture.constScanLine(y)), lineBytes);
+        task.process->write(bytes);
+        ++task.frameNumber;
+    }
 }

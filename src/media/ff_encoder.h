@@ -96,6 +96,9 @@ private:
     void startNext();
     void finishTask(Task& task, int exitCode, bool crashed);
     void readProgress(Task& task);
+    // Empty when the frame input's options are good; the reason otherwise.
+    QString parseFrameInput(const QString& input, const QStringList& tokens, Task& task);
+    void feedFrames(Task& task);
 
     std::vector<std::unique_ptr<Task>> m_tasks;
     int m_threads = 1;

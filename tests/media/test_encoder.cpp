@@ -1,5 +1,6 @@
 #include "media/ff_decoder.h"
 #include "media/ff_encoder.h"
+#include "media/frame_input.h"
 #include "media/test_media.h"
 
 #include <QTemporaryDir>
@@ -173,6 +174,96 @@ private slots:
         encoder.Start(1);
         QTRY_VERIFY_WITH_TIMEOUT(probe.runEnded(), 20000);
         QVERIFY2(probe.ends.first().Finished, qPrintable(probe.ends.first().ExceptionMsg));
+    }
+
+    void aFrameInputFeedsTheTaskUntilItSaysNoMore()
+    {
+        QTemporaryDir dir;
+        TFrameInputAdapter adapter;
+        int asked = 0;
+        adapter.OnReadFrameCanvas = [&](TFrameInputAdapter*, QImage& canvas,
+                                        TInputFrameInfo* info) {
+            if (info->FrameNumber != asked++ || info->Width != 320 || asked > 10)
+                return -1;
+            canvas.fill(QColor(200, 30, 30));
+            return 0;
+        };
+        TFFEncoder encoder;
+        EncoderProbe probe(encoder);
+        QCOMPARE(encoder.AddTask(adapter.Identity(),
+                                 input("-f frameinput -input_type canvas -pix_fmt bgr24 -r 30 "
+                                       "-s 320x240")),
+                 0);
+        const QString file = dir.filePath("Logo.avi");
+        encoder.SetOutput(0, file, output("-c:v mpeg4 -c:a mp2 -r 30/1 -s 320x240 -vsync -1"));
+        encoder.Start(1);
+        QTRY_VERIFY_WITH_TIMEOUT(probe.runEnded(), 20000);
+        QVERIFY2(probe.ends.first().Finished, qPrintable(probe.ends.first().ExceptionMsg));
+        TFFDecoder decoder;
+        QVERIFY(decoder.LoadFile(file));
+        int pictures = 0;
+        QImage first;
+        while (decoder.Decode(-1))
+            if (pictures++ == 0)
+                decoder.CopyToBitmap(first);
+        QCOMPARE(pictures, 10);
+        const QColor colour = first.pixelColor(160, 120);
+        QVERIFY2(colour.red() > 150 && colour.green() < 80, qPrintable(colour.name()));
+    }
+
+    void aFrameInputWithNothingEndsItsTask()
+    {
+        QTemporaryDir dir;
+        TFrameInputAdapter adapter;
+        adapter.OnReadFrameCanvas = [](TFrameInputAdapter*, QImage&, TInputFrameInfo*) {
+            return -1;
+        };
+        TFFEncoder encoder;
+        EncoderProbe probe(encoder);
+        encoder.AddTask(adapter.Identity(),
+                        input("-f frameinput -input_type canvas -pix_fmt bgr24 -r 30 -s 64x64"));
+        encoder.SetOutput(0, dir.filePath("empty.avi"), output("-c:v mpeg4"));
+        encoder.Start(1);
+        QTRY_VERIFY_WITH_TIMEOUT(probe.runEnded(), 20000);
+        QCOMPARE(probe.ends.size(), 2);
+    }
+
+    void frameInputOptionsAreChecked_data()
+    {
+        QTest::addColumn<bool>("known");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("not an adapter")
+            << false << "-input_type canvas -r 30 -s 64x64"
+            << "Could not parse FrameInputAdapter: \"12\", it should be address of "
+               "FrameInputAdapter\n";
+        QTest::newRow("type")
+            << true << "-input_type jpg -r 30 -s 64x64"
+            << "Invalid frame input type: \"jpg\", it should be one of canvas/bmp/dc/yuv\n";
+        QTest::newRow("rate") << true << "-input_type canvas -r fast -s 64x64"
+                              << "Could not parse framerate \"fast\".\n";
+        QTest::newRow("size") << true << "-input_type canvas -r 30 -s huge"
+                              << "Couldn't parse video size.\n";
+        QTest::newRow("unknown pixel format")
+            << true << "-input_type canvas -r 30 -s 64x64 -pix_fmt bgr48"
+            << "Unknown pixel format requested\n";
+        QTest::newRow("pixel format for a canvas")
+            << true << "-input_type canvas -r 30 -s 64x64 -pix_fmt yuv420p"
+            << "Invalid pixel format for canvas/bmp/dc input, should be one of "
+               "pal8/rgb555le/bgr24/bgra\n";
+    }
+    void frameInputOptionsAreChecked()
+    {
+        QFETCH(bool, known);
+        QFETCH(QString, options);
+        QFETCH(QString, error);
+        TFrameInputAdapter adapter;
+        TFFEncoder encoder;
+        QCOMPARE(
+            encoder.AddTask(known ? adapter.Identity() : "12", input("-f frameinput " + options)),
+            -1);
+        QCOMPARE(encoder.LastErrMsg(), error);
+        QCOMPARE(encoder.TasksCount(), 0);
     }
 
     void hookOptionsAreTakenOutOfTheText()
