@@ -27,8 +27,12 @@ struct TFFEncoder::Task {
     QString rate;
     int frameNumber = 0;
     bool inputEnded = false;
-    QByteArray errors;   // what ffmpeg said on its error output
-    QByteArray progress; // the -progress lines not yet complete
+    QByteArray errors;     // what ffmpeg said besides its progress
+    QByteArray errorLines; // error output not yet split into lines
+    QByteArray preview;    // raw preview pictures not yet complete
+    int progressInterval = 500;
+    int previewInterval = 100;
+    int previewNumber = 0;
     TProgressInfo info;
 };
 
@@ -79,6 +83,8 @@ int TFFEncoder::AddTask(const QString& fileName, const TInputOptions& options)
         return -1;
     }
     task->index = int(m_tasks.size());
+    task->progressInterval = m_progressInterval;
+    task->previewInterval = m_previewInterval;
     task->input = input;
     task->inputOptions = options.Options;
     m_tasks.push_back(std::move(task));
@@ -148,10 +154,18 @@ void TFFEncoder::ClearTasks()
 QStringList TFFEncoder::Arguments(int taskIndex) const
 {
     const Task& task = *m_tasks.at(size_t(taskIndex));
-    const double period = std::max(10, ProgressInterval) / 1000.0;
-    QStringList arguments = {
-        "-hide_banner", "-nostdin",  "-y",     "-loglevel",     "error",
-        "-nostats",     "-progress", "pipe:1", "-stats_period", QString::number(period)};
+    // Progress goes to the error output with the errors; the standard output carries the
+    // preview pictures of a second output.
+    QStringList arguments = {"-hide_banner",
+                             "-nostdin",
+                             "-y",
+                             "-loglevel",
+                             "error",
+                             "-nostats",
+                             "-progress",
+                             "pipe:2",
+                             "-stats_period",
+                             QString::number(task.progressInterval / 1000.0)};
     if (task.adapter) // the pictures come as raw video on the standard input
         arguments +=
             {"-f",
@@ -182,6 +196,19 @@ QStringList TFFEncoder::Arguments(int taskIndex) const
     arguments += output;
     // An output that needs no file ("-f null") still takes a name.
     arguments += task.output.isEmpty() ? QStringLiteral("-") : task.output;
+    arguments += {"-map",
+                  "0:v?",
+                  "-vf",
+                  QStringLiteral("fps=%1,scale=%2:%3:force_original_aspect_ratio=decrease,"
+                                 "pad=%2:%3:(ow-iw)/2:(oh-ih)/2")
+                      .arg(1000.0 / task.previewInterval)
+                      .arg(PreviewWidth)
+                      .arg(PreviewHeight),
+                  "-f",
+                  "rawvideo",
+                  "-pix_fmt",
+                  "bgra",
+                  "pipe:1"};
     return arguments;
 }
 
@@ -221,9 +248,9 @@ void TFFEncoder::startNext()
         task->process = std::make_unique<QProcess>();
         QProcess* process = task->process.get();
         connect(process, &QProcess::readyReadStandardOutput, this,
-                [this, task] { readProgress(*task); });
+                [this, task] { readPreview(*task); });
         connect(process, &QProcess::readyReadStandardError, this,
-                [task] { task->errors += task->process->readAllStandardError(); });
+                [this, task] { readErrorOutput(*task); });
         connect(process, &QProcess::finished, this,
                 [this, task](int code, QProcess::ExitStatus status) {
                     finishTask(*task, code, status == QProcess::CrashExit);
@@ -244,16 +271,19 @@ void TFFEncoder::startNext()
     }
 }
 
-void TFFEncoder::readProgress(Task& task)
+void TFFEncoder::readErrorOutput(Task& task)
 {
-    task.progress += task.process->readAllStandardOutput();
+    task.errorLines += task.process->readAllStandardError();
     qsizetype end;
-    while ((end = task.progress.indexOf('\n')) >= 0) {
-        const QString line = QString::fromUtf8(task.progress.left(end)).trimmed();
-        task.progress.remove(0, end + 1);
-        const qsizetype equals = line.indexOf('=');
-        if (equals < 0)
+    static const QRegularExpression progressLine(QStringLiteral(R"(^[a-z0-9_]+=)"));
+    while ((end = task.errorLines.indexOf('\n')) >= 0) {
+        const QString line = QString::fromUtf8(task.errorLines.left(end)).trimmed();
+        task.errorLines.remove(0, end + 1);
+        if (!progressLine.match(line).hasMatch()) {
+            task.errors += line.toUtf8() + '\n';
             continue;
+        }
+        const qsizetype equals = line.indexOf('=');
         const QString key = line.left(equals);
         const QString value = line.mid(equals + 1);
         TProgressInfo& info = task.info;
@@ -275,13 +305,31 @@ void TFFEncoder::readProgress(Task& task)
     }
 }
 
+void TFFEncoder::readPreview(Task& task)
+{
+    task.preview += task.process->readAllStandardOutput();
+    const int frameBytes = PreviewWidth * PreviewHeight * 4;
+    while (task.preview.size() >= frameBytes) {
+        if (m_preview && OnPreviewBitmap) {
+            const QImage picture(reinterpret_cast<const uchar*>(task.preview.constData()),
+                                 PreviewWidth, PreviewHeight, QImage::Format_RGB32);
+            OnPreviewBitmap(this, {task.index, picture, task.previewNumber,
+                                   int64_t(task.previewNumber) * task.previewInterval * 1000});
+        }
+        ++task.previewNumber;
+        task.preview.remove(0, frameBytes);
+    }
+}
+
 void TFFEncoder::finishTask(Task& task, int exitCode, bool crashed)
 {
     if (task.ended)
         return;
     task.ended = true;
-    if (task.process)
-        task.errors += task.process->readAllStandardError();
+    if (task.process) {
+        readErrorOutput(task);
+        task.errors += task.errorLines;
+    }
     TTerminateInfo info;
     info.TaskIndex = task.index;
     info.Finished = !task.stopped && !crashed && exitCode == 0;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -40,6 +42,13 @@ struct TProgressInfo {
     int64_t TotalDuration = 0;
 };
 
+struct TPreviewInfo {
+    int TaskIndex = 0;
+    QImage Bitmap; // valid during the notification
+    int FrameNumber = 0;
+    int64_t PTS = 0; // microseconds
+};
+
 struct TTerminateInfo {
     int TaskIndex = -1; // -1: the end of the whole run
     bool Finished = false;
@@ -75,7 +84,18 @@ public:
     void Start(int threadCount = 1);
     void Stop(bool waitForStop);
 
-    int ProgressInterval = 500; // milliseconds, at least 10
+    // Milliseconds between two progress reports / preview pictures of a task, at least 10.
+    // A task takes the values current when it is added.
+    int ProgressInterval() const { return m_progressInterval; }
+    void setProgressInterval(int milliseconds) { m_progressInterval = std::max(10, milliseconds); }
+    int PreviewInterval() const { return m_previewInterval; }
+    void setPreviewInterval(int milliseconds) { m_previewInterval = std::max(10, milliseconds); }
+    // Whether running tasks deliver their current picture through OnPreviewBitmap; reaches
+    // running tasks at once.
+    bool PreviewBitmap() const { return m_preview; }
+    void setPreviewBitmap(bool on) { m_preview = on; }
+    static constexpr int PreviewWidth = 320;
+    static constexpr int PreviewHeight = 180;
     bool AutoReleaseTask = false;
     bool Working() const { return m_working; }
     bool Terminated() const { return m_terminated; }
@@ -89,13 +109,15 @@ public:
 
     std::function<void(TFFEncoder* sender, const TProgressInfo& info)> OnProgress;
     std::function<void(TFFEncoder* sender, const TTerminateInfo& info)> OnTerminate;
+    std::function<void(TFFEncoder* sender, const TPreviewInfo& info)> OnPreviewBitmap;
 
 private:
     struct Task;
     void refuseWhileWorking(const char* operation) const;
     void startNext();
     void finishTask(Task& task, int exitCode, bool crashed);
-    void readProgress(Task& task);
+    void readErrorOutput(Task& task);
+    void readPreview(Task& task);
     // Empty when the frame input's options are good; the reason otherwise.
     QString parseFrameInput(const QString& input, const QStringList& tokens, Task& task);
     void feedFrames(Task& task);
@@ -105,5 +127,8 @@ private:
     bool m_working = false;
     bool m_terminated = false;
     bool m_stopping = false;
+    bool m_preview = false;
+    int m_progressInterval = 500;
+    int m_previewInterval = 100;
     QString m_lastError;
 };

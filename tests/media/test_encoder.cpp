@@ -46,7 +46,7 @@ private slots:
     {
         QTemporaryDir dir;
         TFFEncoder encoder;
-        encoder.ProgressInterval = 100;
+        encoder.setProgressInterval(100);
         EncoderProbe probe(encoder);
         QCOMPARE(encoder.AddTask(media("clip_h264.mp4"), input()), 0);
         const QString converted = dir.filePath("converted.avi");
@@ -264,6 +264,54 @@ private slots:
             -1);
         QCOMPARE(encoder.LastErrMsg(), error);
         QCOMPARE(encoder.TasksCount(), 0);
+    }
+
+    void previewPicturesWhileRunning()
+    {
+        QTemporaryDir dir;
+        TFFEncoder encoder;
+        encoder.setPreviewInterval(5);
+        QCOMPARE(encoder.PreviewInterval(), 10); // at least 10 ms
+        encoder.setPreviewInterval(100);
+        encoder.setPreviewBitmap(true);
+        EncoderProbe probe(encoder);
+        QList<int> numbers;
+        QSize size;
+        encoder.OnPreviewBitmap = [&](TFFEncoder*, const TPreviewInfo& info) {
+            numbers.append(info.FrameNumber);
+            size = info.Bitmap.size();
+        };
+        encoder.AddTask(ShortPicture, input(Lavfi)); // one second
+        encoder.SetOutput(0, dir.filePath("out.avi"), output("-c:v mpeg4"));
+        encoder.Start(1);
+        QTRY_VERIFY_WITH_TIMEOUT(probe.runEnded(), 20000);
+        QCOMPARE(size, QSize(TFFEncoder::PreviewWidth, TFFEncoder::PreviewHeight));
+        QVERIFY2(numbers.size() >= 9 && numbers.size() <= 11,
+                 qPrintable(QString::number(numbers.size())));
+        for (int i = 0; i < numbers.size(); ++i)
+            QCOMPARE(numbers.at(i), i);
+    }
+
+    void theArgumentsOfALiveInput()
+    {
+        TFFEncoder encoder;
+        encoder.setProgressInterval(100);
+        encoder.AddTask("testsrc2", input(Lavfi));
+        encoder.SetOutput(0, {},
+                          output(" -c:v libx264 -preset ultrafast -deinterlace -r 25 -f null "
+                                 "-s 720x576 "));
+        const QStringList arguments = encoder.Arguments(0);
+        const QStringList expected = {"-hide_banner", "-nostdin", "-y",
+                                      "-loglevel",    "error",    "-nostats",
+                                      "-progress",    "pipe:2",   "-stats_period",
+                                      "0.1",          "-f",       "lavfi",
+                                      "-i",           "testsrc2", "-c:v",
+                                      "libx264",      "-preset",  "ultrafast",
+                                      "-r",           "25",       "-f",
+                                      "null",         "-s",       "720x576",
+                                      "-vf",          "yadif",    "-"};
+        QCOMPARE(arguments.mid(0, expected.size()), expected);
+        QCOMPARE(arguments.mid(expected.size(), 2), QStringList({"-map", "0:v?"})); // preview
     }
 
     void hookOptionsAreTakenOutOfTheText()
