@@ -29,6 +29,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -230,6 +231,15 @@ void MainWindow::wireMenus()
         connect(add, &QAction::triggered, this, &MainWindow::addClipsFromDialog);
     connect(m_menu->action("Library/Explorer cache video"), &QAction::triggered, this,
             &MainWindow::openCacheVideoFolder);
+    connect(m_menu->action("Library/Set Cache Video Directory"), &QAction::triggered, this, [this] {
+        // The folder of the file the operator picks, with its trailing separator.
+        const auto file = chooseMediaFile();
+        if (file &&
+            !m_settings.write(SettingsFile::CacheVideo, QFileInfo(*file).absolutePath() + '/'))
+            showError(
+                this,
+                QStringLiteral("Cannot write %1").arg(m_settings.path(SettingsFile::CacheVideo)));
+    });
 
     ClipCommands* clips = m_clipCommands;
     MenuTree* clipMenu = m_library->clipMenu();
