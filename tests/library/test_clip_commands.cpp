@@ -6,7 +6,9 @@
 #include "ui/menu_tree.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -185,6 +187,30 @@ private slots:
         QCOMPARE(library.main->database().playlist.text("infoMonitor"), QString("YES"));
         library.clipEntry("Autoload stage/Remove");
         QCOMPARE(library.column(1, "monitor").toInt(), 0);
+    }
+
+    void relinkAndTheCacheVideoFolderComeFromTheFileDialog()
+    {
+        Library library;
+        QTemporaryDir dir;
+        const QString moved = dir.filePath("moved clip.mp4");
+        QFile file(moved);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        ModalAnswers answers;
+        library.selectClip(1);
+        answers.text(std::nullopt); // cancelled: nothing changes
+        library.clipEntry("Relink clip file");
+        QVERIFY(library.column(2, "file").toString().isEmpty());
+        answers.text(moved);
+        library.clipEntry("Relink clip file");
+        QCOMPARE(library.column(2, "file").toString().trimmed(), moved);
+        QCOMPARE(library.main->database().playlist.text("t2"), QString("Linked"));
+        QCOMPARE(library.column(2, "duratams").toLongLong(), 10000000); // nothing else
+
+        answers.text(moved);
+        library.main->mainMenu()->action("Library/Set Cache Video Directory")->trigger();
+        QCOMPARE(library.fixture.settings().readFirstLine("cv_ini"), dir.path() + '/');
     }
 
     void anEmptyPlaylistChangesNothing()

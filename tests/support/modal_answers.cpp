@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
@@ -29,6 +30,17 @@ void ModalAnswers::answer()
             }
         }
         box->reject();
+        return;
+    }
+    if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+        seen.append(dialog->windowTitle());
+        const Answer next = m_answers.isEmpty() ? Answer{} : m_answers.dequeue();
+        if (!next.text) {
+            dialog->reject();
+            return;
+        }
+        dialog->selectFile(*next.text);
+        QMetaObject::invokeMethod(dialog, "accept"); // as its Open button does
         return;
     }
     if (modal->objectName() == "NuovoTesto") {

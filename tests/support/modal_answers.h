@@ -14,7 +14,8 @@ public:
 
     // The next message box is answered with this button text ("OK", "Yes", "No").
     void button(const QString& caption) { m_answers.enqueue({caption, std::nullopt}); }
-    // The next text prompt gets this text and Enter; nullopt presses Escape.
+    // The next text prompt gets this text and Enter, the next file dialog this file and
+    // Open; nullopt cancels either.
     void text(const std::optional<QString>& typed) { m_answers.enqueue({{}, typed}); }
 
     QStringList seen; // message texts and prompt captions, in order
