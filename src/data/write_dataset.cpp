@@ -57,7 +57,21 @@ void WriteDataset::open(const QSqlDatabase& db)
     close();
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(m_select))
+    QString sql = m_select;
+    if (!m_filter.isEmpty()) {
+        // The condition goes before any "order by" of the select.
+        const qsizetype order = sql.indexOf(QStringLiteral(" order by "), 0, Qt::CaseInsensitive);
+        const QString where = QStringLiteral(" where ") + m_filter;
+        if (order >= 0)
+            sql.insert(order, where);
+        else
+            sql += where;
+    }
+    if (!query.prepare(sql))
+        throw DatabaseError(query.lastError());
+    for (const QVariant& value : std::as_const(m_filterValues))
+        query.addBindValue(value);
+    if (!query.exec())
         throw DatabaseError(query.lastError());
     const QSqlRecord record = query.record();
     for (int i = 0; i < record.count(); ++i) {
@@ -77,9 +91,17 @@ void WriteDataset::open(const QSqlDatabase& db)
     m_open = true;
 }
 
+void WriteDataset::setFilter(const QString& condition, const QVariantList& values)
+{
+    m_filter = condition;
+    m_filterValues = values;
+}
+
 void WriteDataset::close()
 {
     m_open = false;
+    m_filter.clear();
+    m_filterValues.clear();
     m_columns.clear();
     m_index.clear();
     m_rows.clear();

@@ -18,8 +18,13 @@ public:
     const QString& table() const { return m_table; }
     const QString& keyColumn() const { return m_key; }
 
-    // Selects every row and learns the table's columns. Throws DatabaseError.
+    // Selects every row (or, after setFilter, the rows the filter keeps) and learns the
+    // table's columns. Throws DatabaseError.
     void open(const QSqlDatabase& db);
+    // Limits the next open to the rows a condition keeps, e.g. "\"codice\" = ?", with its
+    // values as parameters; a large show then loads only the rows a change concerns. Cleared
+    // by close().
+    void setFilter(const QString& condition, const QVariantList& values = {});
     // Drops the rows and every change not yet applied.
     void close();
     bool isOpen() const { return m_open; }
@@ -63,6 +68,8 @@ private:
     QString m_table;
     QString m_key;
     QString m_select;
+    QString m_filter;
+    QVariantList m_filterValues;
     bool m_open = false;
     QStringList m_columns;
     QHash<QString, int> m_index;

@@ -67,6 +67,7 @@ ClipAdder::Result ClipAdder::add(const QStringList& files, const QString& playli
 {
     Result result;
     TFFDecoder decoder;
+    m_database.p.setFilter("1 = 0"); // only the new rows
     result.written = m_write.run(
         {&m_database.p},
         [&] {

@@ -83,6 +83,7 @@ void ClipCommands::changeCurrent(const QList<std::pair<const char*, QVariant>>& 
     if (noClip())
         return;
     const int clip = currentClip();
+    m_database.p.setFilter(R"("codice" = ?)", {clip});
     m_write.run(
         {&m_database.p},
         [&] {
@@ -107,6 +108,7 @@ void ClipCommands::deleteClip()
     const int next = clips.recNo() + 1 < clips.count()
                          ? int(clips.valueAt(clips.recNo() + 1, "codice").toInt())
                          : clip;
+    m_database.p.setFilter(R"("codice" = ?)", {clip});
     m_write.run(
         {&m_database.p},
         [&] {
@@ -127,6 +129,7 @@ void ClipCommands::move(int step)
     const QVariant order = clips.valueAt(row, "ordine");
     const QVariant otherClip = clips.valueAt(other, "codice");
     const QVariant otherOrder = clips.valueAt(other, "ordine");
+    m_database.p.setFilter(R"("codice" in (?, ?))", {clip, otherClip});
     m_write.run(
         {&m_database.p},
         [&] {
@@ -164,6 +167,7 @@ void ClipCommands::duplicate(bool withFilters)
     } else {
         values.append(neutralFilters());
     }
+    m_database.p.setFilter("1 = 0"); // only the new row
     m_write.run(
         {&m_database.p},
         [&] {
@@ -196,6 +200,7 @@ void ClipCommands::setPlaylistEndStatus(int tag)
         return;
     const QString playlist = m_playlists.selected();
     const int clip = currentClip();
+    m_database.p.setFilter(R"("lista" = ?)", {playlist});
     m_write.run(
         {&m_database.p},
         [&] {

@@ -94,6 +94,7 @@ void Playlists::rename()
     if (!name || name->isEmpty() || *name == m_current)
         return;
     const QString shown = m_current == oldName ? *name : m_current;
+    m_database.p.setFilter(R"("lista" = ?)", {oldName});
     const bool renamed = m_write.run(
         {&m_database.listas, &m_database.p},
         [&] {
@@ -128,6 +129,7 @@ void Playlists::remove()
             break;
         }
     }
+    m_database.p.setFilter(R"("lista" = ?)", {name});
     const bool removed = m_write.run(
         {&m_database.listas, &m_database.p},
         [&] {
@@ -182,6 +184,7 @@ void Playlists::moveClipToDestination()
         return;
     const int clip = currentClip();
     const QVariant selectedName = m_database.lista.value("lista");
+    m_database.p.setFilter(R"("codice" = ?)", {clip});
     m_write.run(
         {&m_database.p},
         [&] {

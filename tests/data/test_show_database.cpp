@@ -243,6 +243,27 @@ private slots:
                  QString("2"));
     }
 
+    void aFilterLoadsOnlyTheRowsAChangeConcerns()
+    {
+        OpenShow show;
+        for (int id = 1; id <= 3; ++id)
+            show.fixture.exec(R"(insert into "azioni" ("id", "nome") values (?, 'a'))", {id});
+        show.database.dbsAzioni.setFilter(R"("id" >= ?)", {2}); // before its "order by"
+        QVERIFY(show.write({&show.database.dbsAzioni}, [&] {
+            QCOMPARE(show.database.dbsAzioni.count(), 2);
+            QVERIFY(!show.database.dbsAzioni.locate("id", 1));
+            QVERIFY(show.database.dbsAzioni.locate("id", 3));
+            show.database.dbsAzioni.setValue("nome", "changed");
+        }));
+        QCOMPARE(show.fixture.scalar(R"(select "nome" from "azioni" where "id" = 3)")
+                     .toString()
+                     .trimmed(),
+                 QString("changed"));
+        // The filter served one open only.
+        QVERIFY(show.write({&show.database.dbsAzioni},
+                           [&] { QCOMPARE(show.database.dbsAzioni.count(), 3); }));
+    }
+
     void aRefusedWriteRollsBackEverythingAndClosesDbs()
     {
         OpenShow show;
