@@ -54,14 +54,16 @@ WriteDataset::WriteDataset(QString name, QString table, QString keyColumn, QStri
 
 void WriteDataset::open(const QSqlDatabase& db)
 {
+    const QString filter = m_filter; // close() forgets it
+    const QVariantList filterValues = m_filterValues;
     close();
     QSqlQuery query(db);
     query.setForwardOnly(true);
     QString sql = m_select;
-    if (!m_filter.isEmpty()) {
+    if (!filter.isEmpty()) {
         // The condition goes before any "order by" of the select.
         const qsizetype order = sql.indexOf(QStringLiteral(" order by "), 0, Qt::CaseInsensitive);
-        const QString where = QStringLiteral(" where ") + m_filter;
+        const QString where = QStringLiteral(" where ") + filter;
         if (order >= 0)
             sql.insert(order, where);
         else
@@ -69,7 +71,7 @@ void WriteDataset::open(const QSqlDatabase& db)
     }
     if (!query.prepare(sql))
         throw DatabaseError(query.lastError());
-    for (const QVariant& value : std::as_const(m_filterValues))
+    for (const QVariant& value : filterValues)
         query.addBindValue(value);
     if (!query.exec())
         throw DatabaseError(query.lastError());
