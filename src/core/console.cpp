@@ -35,12 +35,18 @@ bool Console::start()
     m_windows.push_back(makeWindow<QDialog>("AddConnection", "Connections"));
     m_windows.push_back(makeWindow<QWidget>("f_azioni", "Action PAD"));
     m_windows.push_back(makeWindow<QDialog>("addAction", "Action Script"));
-    m_windows.push_back(std::make_unique<OutputWindow>(OutputWindow::Role::Background));
-    m_windows.push_back(std::make_unique<OutputWindow>(OutputWindow::Role::LayerA));
-    m_windows.push_back(std::make_unique<OutputWindow>(OutputWindow::Role::LayerB));
+    OutputWindow* outputs[3];
+    const OutputWindow::Role roles[3] = {OutputWindow::Role::Background, OutputWindow::Role::LayerA,
+                                         OutputWindow::Role::LayerB};
+    for (int i = 0; i < 3; ++i) {
+        auto window = std::make_unique<OutputWindow>(roles[i]);
+        outputs[i] = window.get();
+        m_windows.push_back(std::move(window));
+    }
     m_windows.push_back(makeWindow<QDialog>("elencoMIDI", "MIDI Mapper"));
     m_windows.push_back(makeWindow<QDialog>("elencoDMX", "DMX Mapper"));
-    m_main->FormShow({window("filtri"), window("f_azioni"), nuovoTesto});
+    m_main->FormShow(
+        {window("filtri"), window("f_azioni"), nuovoTesto, outputs[0], outputs[1], outputs[2]});
     return true;
 }
 

@@ -13,11 +13,13 @@
 #include "library/library_pages.h"
 #include "library/playlist_buttons.h"
 #include "stage/live_video_page.h"
+#include "stage/stage_controller.h"
 #include "stage/stage_page.h"
 #include "stage/test_pattern_page.h"
 #include "ui/dataset_grid.h"
 #include "ui/text_prompt.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -164,6 +166,17 @@ void MainWindow::buildConsole()
     m_pagina->addTab(scrolling(new TestPatternPage(m_pagina)), "Test Pattern");
     m_pagina->addTab(scrolling(m_preferences), "Preferences");
     m_pagina->addTab(scrolling(m_clipInformation), "Clip information");
+
+    m_stageController =
+        new StageController(currentStage, m_database.layoutdb1,
+                            {m_stagePage->findChild<QAbstractButton*>("chkChangeBackground"),
+                             m_stagePage->findChild<QAbstractButton*>("chkChangeLayerA"),
+                             m_stagePage->findChild<QAbstractButton*>("chkChangeLayerB"),
+                             m_stagePage->findChild<QAbstractButton*>("btnScreen1"),
+                             m_mixer->findChild<QLabel*>("stageOnAir")},
+                            this);
+    connect(m_stagePage->findChild<QAbstractButton*>("btnStageTake"), &QAbstractButton::clicked,
+            m_stageController, &StageController::take);
 
     m_progress = new QProgressBar(central);
     m_progress->setObjectName("progresso");
@@ -549,6 +562,7 @@ void MainWindow::fillMidiDevices()
 void MainWindow::FormShow(const ConsoleWindows& windows)
 {
     m_prompt = windows.nuovoTesto;
+    m_stageController->attachWindows(windows.playout0, windows.playout, windows.playoutB);
     m_library->clipGrid()->setRowHeight(30);
     m_library->connectionGrid()->setRowHeight(30);
     for (QWidget* window : {windows.filtri, windows.fAzioni}) {

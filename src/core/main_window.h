@@ -18,6 +18,8 @@ class LibraryPages;
 class LiveVideoPage;
 class MainMenu;
 class MixerPanel;
+class OutputWindow;
+class StageController;
 class PlaylistButtons;
 class PreferencesPage;
 class QFileDialog;
@@ -32,6 +34,9 @@ struct ConsoleWindows {
     QWidget* filtri = nullptr;
     QWidget* fAzioni = nullptr;
     TextPrompt* nuovoTesto = nullptr;
+    OutputWindow* playout0 = nullptr;
+    OutputWindow* playout = nullptr;
+    OutputWindow* playoutB = nullptr;
 };
 
 // The operator console and the composition root: it owns the show database, the per-channel
@@ -72,6 +77,7 @@ public:
     WriteOperation& writeOperation() { return m_write; }
     Playlists& playlists() { return *m_playlists; }
     ClipCommands& clipCommands() { return *m_clipCommands; }
+    StageController& stages() { return *m_stageController; }
     ChannelPanel* panel(int channel) const { return m_panels[channel - 1]; }
     MainMenu* mainMenu() const { return m_menu; }
     QFileDialog* fileDialog() const { return m_apri; }
@@ -131,6 +137,7 @@ private:
     MainMenu* m_menu = nullptr;
     Playlists* m_playlists = nullptr;
     ClipCommands* m_clipCommands = nullptr;
+    StageController* m_stageController = nullptr;
     ChannelPanel* m_panels[2] = {};
     MixerPanel* m_mixer = nullptr;
     TransportBar* m_transport = nullptr;

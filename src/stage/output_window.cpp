@@ -1,5 +1,16 @@
 #include "stage/output_window.h"
 
+#include "stage/stage_mask.h"
+#include "stage/video_surface.h"
+
+#include <QPainter>
+#include <QVBoxLayout>
+
+QColor colourFromBgr(unsigned colour)
+{
+    return QColor(int(colour & 0xff), int((colour >> 8) & 0xff), int((colour >> 16) & 0xff));
+}
+
 OutputWindow::OutputWindow(Role role)
     : QWidget(nullptr)
     , m_role(role)
@@ -22,10 +33,41 @@ OutputWindow::OutputWindow(Role role)
         break;
     }
     setWindowFlags(flags);
-    // Black where nothing is drawn; Qt paints widgets double-buffered already.
-    setAutoFillBackground(true);
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
     setCursor(Qt::BlankCursor);
+    if (role != Role::Background) {
+        m_surface = new VideoSurface(this);
+        m_surface->setCursor(Qt::BlankCursor);
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(m_surface);
+    }
+}
+
+void OutputWindow::setColour(unsigned colour)
+{
+    m_colour = colourFromBgr(colour);
+    if (m_surface)
+        m_surface->clear(m_colour);
+    update();
+}
+
+void OutputWindow::setPicture(const QImage& picture)
+{
+    m_picture = picture;
+    update();
+}
+
+void OutputWindow::applyMask(int shape, int sides)
+{
+    setMask(maskRegion(size(), shape, sides));
+    update();
+}
+
+void OutputWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (m_picture.isNull())
+        painter.fillRect(rect(), m_colour);
+    else
+        painter.drawImage(rect(), m_picture);
 }

@@ -17,12 +17,10 @@ StagePage::StagePage(ShowDatabase& database, QWidget* parent)
                         {{"STAGE", "nome", 220}, {"WIDTH", "sx", 70}, {"HEIGHT", "sy", 70}}, this);
     m_grid->setRowHeight(30);
 
-    const char* buttons[][2] = {{"btnStageSetup", "STAGE SETUP"},
-                                {"btnScreen1", "STAGE ACTIVE"},
-                                {"btnTake", "TAKE"},
-                                {"btnSaveToActiveClip", "SAVE TO ACTIVE CLIP"},
-                                {"btnStageUp", "Move up"},
-                                {"btnStageDown", "Move down"}};
+    const char* buttons[][2] = {
+        {"btnLayerSetup", "STAGE SETUP"}, {"btnScreen1", "STAGE ACTIVE"},
+        {"btnStageTake", "TAKE"},         {"btnStageSave", "SAVE TO ACTIVE CLIP"},
+        {"btnLayoutMoveUp", "Move up"},   {"btnLayoutMoveDown", "Move down"}};
     auto* column = new QVBoxLayout;
     for (const auto& [name, caption] : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(caption), this);

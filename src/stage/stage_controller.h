@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+
+class OutputWindow;
+class QAbstractButton;
+class QLabel;
+struct CurrentStage;
+class ReadDataset;
+
+// Puts the current stage on the output windows (`CreaLayout`), and the Stage page's
+// "STAGE ACTIVE" and "TAKE". The three "Change" check boxes choose which windows a stage
+// changes; a window whose box is not ticked is left exactly as it was.
+class StageController : public QObject {
+    Q_OBJECT
+public:
+    struct Controls {
+        QAbstractButton* changeBackground;
+        QAbstractButton* changeLayerA;
+        QAbstractButton* changeLayerB;
+        QAbstractButton* stageActive;
+        QLabel* stageOnAir;
+    };
+    StageController(CurrentStage& stage, ReadDataset& stages, Controls controls,
+                    QObject* parent = nullptr);
+
+    void attachWindows(OutputWindow* background, OutputWindow* layerA, OutputWindow* layerB);
+
+    // Applies the current stage to the windows of the ticked boxes, showing them (true) or
+    // hiding them (false).
+    void CreaLayout(bool show);
+    // "STAGE ACTIVE": the selected stage goes on air (pressed) or its windows are hidden.
+    void stageActive(bool pressed);
+    // "TAKE": while on air, the selected stage replaces the one on air.
+    void take();
+
+signals:
+    // A layer window moved or changed size: its player redraws its picture there.
+    void layerMoved(int channel);
+
+private:
+    void putSelectedOnAir();
+
+    CurrentStage& m_stage;
+    ReadDataset& m_stages;
+    Controls m_controls;
+    OutputWindow* m_background = nullptr;
+    OutputWindow* m_layerA = nullptr;
+    OutputWindow* m_layerB = nullptr;
+};
