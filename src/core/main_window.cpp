@@ -13,6 +13,7 @@
 #include "library/library_pages.h"
 #include "library/playlist_buttons.h"
 #include "stage/live_video_page.h"
+#include "stage/stage_commands.h"
 #include "stage/stage_controller.h"
 #include "stage/stage_page.h"
 #include "stage/test_pattern_page.h"
@@ -51,6 +52,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTimer>
 
 const QString MainWindow::MediaFilter = QStringLiteral(
     "Video/Audio/Picture "
@@ -177,6 +179,32 @@ void MainWindow::buildConsole()
                             this);
     connect(m_stagePage->findChild<QAbstractButton*>("btnStageTake"), &QAbstractButton::clicked,
             m_stageController, &StageController::take);
+    m_stageCommands =
+        new StageCommands(m_database, m_write, *this, *m_playlists, currentStage,
+                          {m_stagePage->findChild<QAbstractButton*>("chkChangeBackground"),
+                           m_stagePage->findChild<QAbstractButton*>("chkChangeLayerA"),
+                           m_stagePage->findChild<QAbstractButton*>("chkChangeLayerB"),
+                           m_mixer->findChild<QLabel*>("stageOnAir")},
+                          this);
+    connect(m_stagePage->findChild<QAbstractButton*>("btnLayoutMoveUp"), &QAbstractButton::clicked,
+            m_stageCommands, &StageCommands::moveUp);
+    connect(m_stagePage->findChild<QAbstractButton*>("btnLayoutMoveDown"),
+            &QAbstractButton::clicked, m_stageCommands, &StageCommands::moveDown);
+    nascondi = new QTimer(this);
+    nascondi->setSingleShot(true);
+    nascondi->setInterval(2000);
+    connect(nascondi, &QTimer::timeout, this, [this] {
+        for (const char* name : {"savedA", "savedB"})
+            findChild<QLabel*>(name)->hide();
+    });
+    connect(m_stagePage->findChild<QAbstractButton*>("btnStageSave"), &QAbstractButton::clicked,
+            this, [this] {
+                const int clip = selectedChannel == 1 ? codiceA : codiceB;
+                if (m_stageCommands->saveToClip(clip)) {
+                    findChild<QLabel*>(selectedChannel == 1 ? "savedA" : "savedB")->show();
+                    nascondi->start();
+                }
+            });
 
     m_progress = new QProgressBar(central);
     m_progress->setObjectName("progresso");
@@ -230,6 +258,10 @@ void MainWindow::buildConsole()
 void MainWindow::wireMenus()
 {
     connect(m_menu->closeQuillon(), &QAction::triggered, this, &QWidget::close);
+    connect(m_menu->action("Stage/Add a Stage"), &QAction::triggered, m_stageCommands,
+            &StageCommands::addStage);
+    connect(m_menu->action("Stage/Delete Stage"), &QAction::triggered, m_stageCommands,
+            &StageCommands::deleteStage);
     const QList<std::pair<const char*, void (Playlists::*)()>> playlistEntries = {
         {"Library/Playlists/Create new", &Playlists::create},
         {"Library/Playlists/Rename", &Playlists::rename},
@@ -298,6 +330,16 @@ void MainWindow::wireMenus()
         entry->setEnabled(DesktopSettings::command(kind).has_value());
         connect(entry, &QAction::triggered, this, [kind] { DesktopSettings::open(kind); });
     }
+}
+
+void MainWindow::ApplyClipStage(int channel)
+{
+    const ClipSettings& clip = clipSettings[channel];
+    const bool loadStage = findChild<QAbstractButton*>("chkLoadStage")->isChecked();
+    m_stageController->ApplyClipStage(clip.FMonitor, clip.FNomeLayout, clip.FChangeA, clip.FChangeB,
+                                      clip.FChangeBG, loadStage);
+    m_library->clipGrid()->viewport()->update();
+    m_library->connectionGrid()->viewport()->update();
 }
 
 void MainWindow::addClipsFromDialog()

@@ -19,7 +19,9 @@ class LiveVideoPage;
 class MainMenu;
 class MixerPanel;
 class OutputWindow;
+class StageCommands;
 class StageController;
+class QTimer;
 class PlaylistButtons;
 class PreferencesPage;
 class QFileDialog;
@@ -85,6 +87,9 @@ public:
     // The level meters of both players run (`livello`); write operations pause them.
     bool levelMetersOn() const { return m_levelMeters; }
 
+    // The autoload stage of the clip starting on channel c (1 = Player A, 2 = Player B).
+    void ApplyClipStage(int channel);
+
     // Adds media files to the current playlist as clips, in order; files that are not media
     // or cannot be opened are skipped and named in one message at the end.
     void addClips(const QStringList& files);
@@ -138,6 +143,8 @@ private:
     Playlists* m_playlists = nullptr;
     ClipCommands* m_clipCommands = nullptr;
     StageController* m_stageController = nullptr;
+    StageCommands* m_stageCommands = nullptr;
+    QTimer* nascondi = nullptr; // hides the SAVED labels
     ChannelPanel* m_panels[2] = {};
     MixerPanel* m_mixer = nullptr;
     TransportBar* m_transport = nullptr;

@@ -91,3 +91,20 @@ void StageController::take()
     putSelectedOnAir();
     CreaLayout(true);
 }
+
+bool StageController::ApplyClipStage(int monitor, const QString& stageName, int changeA,
+                                     int changeB, int changeBG, bool loadStage)
+{
+    const QString name = rightTrimmed(stageName);
+    if (monitor != 1 || !loadStage || name == m_controls.stageOnAir->text() ||
+        !m_controls.stageActive->isChecked())
+        return false;
+    if (!m_stages.locate("nome", name))
+        return false;
+    m_controls.changeLayerA->setChecked(changeA == 1);
+    m_controls.changeLayerB->setChecked(changeB == 1);
+    m_controls.changeBackground->setChecked(changeBG == 1);
+    putSelectedOnAir();
+    CreaLayout(true);
+    return true;
+}

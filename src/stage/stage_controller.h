@@ -33,6 +33,11 @@ public:
     void stageActive(bool pressed);
     // "TAKE": while on air, the selected stage replaces the one on air.
     void take();
+    // A starting clip's own stage: when the clip asks for it (monitor 1, "Load stage"
+    // ticked), the stage is on air and it is another stage, the clip's Change settings are
+    // ticked and its stage taken. True when a stage was taken.
+    bool ApplyClipStage(int monitor, const QString& stageName, int changeA, int changeB,
+                        int changeBG, bool loadStage);
 
 signals:
     // A layer window moved or changed size: its player redraws its picture there.

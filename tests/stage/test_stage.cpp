@@ -1,8 +1,11 @@
+#include "core/main_menu.h"
 #include "stage/output_window.h"
 #include "stage/stage_mask.h"
+#include "support/modal_answers.h"
 #include "support/started_console.h"
 #include "ui/dataset_grid.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -113,6 +116,106 @@ private slots:
         stages.child<QPushButton>("btnStageTake")->click();
         QCOMPARE(stages.child<QLabel>("stageOnAir")->text(), QString("NO ACTIVE"));
         QVERIFY(!stages.window("playout")->isVisible());
+    }
+
+    void addingAStage()
+    {
+        Stages stages;
+        ModalAnswers answers;
+        answers.text("Main"); // stored padded, typed without the blanks
+        answers.button("OK");
+        stages.main->mainMenu()->action("Stage/Add a Stage")->trigger();
+        QCOMPARE(answers.seen, QStringList({"Make a new stage", "The stage already exits."}));
+        QCOMPARE(stages.fixture.scalar(R"(select count(*) from "layout")").toInt(), 2);
+
+        answers.text("Encore");
+        stages.main->mainMenu()->action("Stage/Add a Stage")->trigger();
+        const auto column = [&](const char* name) {
+            return stages.fixture.scalar(
+                QStringLiteral(R"(select "%1" from "layout" where "nome" = 'Encore')").arg(name));
+        };
+        // The current stage (the first, "Side", at start) gives the size.
+        QCOMPARE(column("sx").toInt(), 1280);
+        QCOMPARE(column("awidth").toInt(), 640);
+        QCOMPARE(column("bheigth").toInt(), 360);
+        QCOMPARE(column("atop").toInt(), 20);
+        QCOMPARE(column("btop").toInt(), 5);
+        QCOMPARE(column("alati").toInt(), 3);
+        QCOMPARE(column("battivo").toInt(), 1);
+        QCOMPARE(column("ordine").toInt(), 2);
+        QVERIFY(column("fullscreen").isNull());
+        QCOMPARE(stages.main->database().layoutdb1.count(), 3);
+        QVERIFY(stages.main->levelMetersOn());
+    }
+
+    void deletingAStageLeavesTheWindowsOnAir()
+    {
+        Stages stages;
+        stages.child<QPushButton>("btnScreen1")->click(); // Side on air
+        const QRect onAir = stages.window("playout")->geometry();
+        ModalAnswers answers;
+        answers.button("Yes");
+        stages.main->mainMenu()->action("Stage/Delete Stage")->trigger();
+        QCOMPARE(answers.seen, QStringList({"Do you want delete layout \"Side\" ?"}));
+        QCOMPARE(stages.fixture.scalar(R"(select count(*) from "layout")").toInt(), 1);
+        QCOMPARE(stages.child<QLabel>("stageOnAir")->text(), QString("Side"));
+        QCOMPARE(stages.window("playout")->geometry(), onAir);
+        QCOMPARE(stages.main->currentStage.sx, 1920); // the first remaining stage
+
+        answers.button("OK");
+        stages.main->mainMenu()->action("Stage/Delete Stage")->trigger();
+        QCOMPARE(answers.seen.last(), QString("One layout must be exist"));
+    }
+
+    void movingStages()
+    {
+        Stages stages;
+        stages.child<QPushButton>("btnLayoutMoveUp")->click(); // the first: nothing
+        QCOMPARE(stages.main->database().layoutdb1.textAt(0, "nome"), QString("Side"));
+        stages.child<QPushButton>("btnLayoutMoveDown")->click();
+        QCOMPARE(stages.main->database().layoutdb1.textAt(0, "nome"), QString("Main"));
+        QCOMPARE(stages.main->database().layoutdb1.text("nome"), QString("Side")); // still on it
+    }
+
+    void saveToActiveClipAndAClipsOwnStage()
+    {
+        Stages stages;
+        stages.exec(R"(insert into "liste" values ('Show', 1))");
+        stages.exec(
+            R"(insert into "playlist" ("codice", "titolo", "lista", "ordine") values (7, 'Intro', 'Show', 1))");
+        stages.main->AggiornaElementi(7, "Show", "", 1, 1);
+        stages.main->codiceB = 7; // the clip loaded in Player B, the selected channel
+        stages.selectStage(1);    // Main
+        stages.child<QAbstractButton>("chkChangeLayerA")->setChecked(false);
+        stages.child<QPushButton>("btnStageSave")->click();
+        const auto column = [&](const char* name) {
+            return stages.fixture.scalar(
+                QStringLiteral(R"(select "%1" from "playlist" where "codice" = 7)").arg(name));
+        };
+        QCOMPARE(column("nomelayout").toString().trimmed(), QString("Main"));
+        QCOMPARE(column("changeA").toInt(), 0);
+        QCOMPARE(column("changeB").toInt(), 1);
+        QCOMPARE(column("changeBG").toInt(), 1);
+        QCOMPARE(column("monitor").toInt(), 1);
+        QVERIFY(stages.child<QLabel>("savedB")->isVisibleTo(stages.main));
+        QTRY_VERIFY_WITH_TIMEOUT(!stages.child<QLabel>("savedB")->isVisibleTo(stages.main), 4000);
+
+        // The clip starts on channel 2 while Side is on air: its stage is taken.
+        stages.child<QAbstractButton>("chkChangeLayerA")->setChecked(true);
+        stages.selectStage(0);
+        stages.child<QPushButton>("btnScreen1")->click();
+        ClipSettings& clip = stages.main->clipSettings[2];
+        clip.FMonitor = 1;
+        clip.FNomeLayout = "Main";
+        clip.FChangeA = 1;
+        clip.FChangeB = 0;
+        clip.FChangeBG = 1;
+        const QRect layerB = stages.window("playoutB")->geometry();
+        stages.main->ApplyClipStage(2);
+        QCOMPARE(stages.child<QLabel>("stageOnAir")->text(), QString("Main"));
+        QVERIFY(!stages.child<QAbstractButton>("chkChangeLayerB")->isChecked());
+        QCOMPARE(stages.window("playout")->geometry(), QRect(0, 0, 1920, 1080));
+        QCOMPARE(stages.window("playoutB")->geometry(), layerB);
     }
 
     void aHiddenBackgroundAndOnePlayerMode()
