@@ -3,7 +3,9 @@
 void NotificationRing::push(Kind kind, int64_t value)
 {
     std::lock_guard lock(m_mutex);
-    if (m_count > 0) {
+    // Only positions are coalesced: a state change is never folded into the next one, so an
+    // end is not lost to the stop that follows it, nor a start to the pause of an opening.
+    if (m_count > 0 && kind == Kind::Position) {
         Entry& newest = m_entries[size_t((m_first + m_count - 1) % Slots)];
         if (newest.kind == kind) {
             newest.value = value;

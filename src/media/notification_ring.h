@@ -8,8 +8,9 @@
 #include <optional>
 
 // The player's position and state reports on their way to the notification thread: a ring of
-// ten slots where a report of the same kind as the newest one replaces it, so only the latest
-// position and the latest state wait, however slow the user-interface thread is.
+// ten slots where a position following a position replaces it, so only the latest position
+// waits, however slow the user-interface thread is. States are kept each (when the ring is
+// full the oldest report goes).
 class NotificationRing {
 public:
     enum class Kind { Position = 1, State = 2, EndOfDelivery = 3 };

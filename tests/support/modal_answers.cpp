@@ -39,7 +39,11 @@ void ModalAnswers::answer()
             dialog->reject();
             return;
         }
+        // Typed into the file name field, as the operator does (selectFile leaves the field
+        // alone while it has the focus).
         dialog->selectFile(*next.text);
+        if (auto* field = dialog->findChild<QLineEdit*>("fileNameEdit"))
+            field->setText(*next.text);
         QMetaObject::invokeMethod(dialog, "accept"); // as its Open button does
         return;
     }
