@@ -9,6 +9,9 @@
 int main(int argc, char* argv[])
 {
     TerminationSignals::blockInAllThreads();
+    // Output windows stand at desktop coordinates, which only X11 allows (XWayland too).
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     applyDarkStyle(app);
     QApplication::setApplicationName(QStringLiteral("Quillon 2"));

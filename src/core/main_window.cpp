@@ -258,6 +258,17 @@ void MainWindow::buildConsole()
 void MainWindow::wireMenus()
 {
     connect(m_menu->closeQuillon(), &QAction::triggered, this, &QWidget::close);
+    // Console modes: each ignores a click on the mode already chosen.
+    connect(m_menu->action("Options/Interface/Fullscreen mode"), &QAction::triggered, this, [this] {
+        if (!isFullScreen())
+            showFullScreen();
+        m_library->clipGrid()->setFocus();
+    });
+    connect(m_menu->action("Options/Interface/Windowed mode"), &QAction::triggered, this, [this] {
+        if (isFullScreen())
+            showNormal();
+        m_library->clipGrid()->setFocus();
+    });
     connect(m_menu->action("Stage/Add a Stage"), &QAction::triggered, m_stageCommands,
             &StageCommands::addStage);
     connect(m_menu->action("Stage/Delete Stage"), &QAction::triggered, m_stageCommands,
