@@ -6,8 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/build.sh"
 "$root/build/bin/quillon-prepare-cache" "$root/build/bin/cache/"
 
-# Output windows are placed at desktop coordinates, which needs X11 (or XWayland).
-
+# The program picks X11 itself (its output windows stand at desktop coordinates).
 if [[ -z "${DISPLAY:-}" ]]; then
   echo "No display: running on a virtual 1920x1080 screen (Xvfb)."
   exec xvfb-run -a -s "-screen 0 1920x1080x24" "$root/build/bin/quillon"
