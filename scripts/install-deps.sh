@@ -9,7 +9,7 @@ packages=(
   libqt6sql6-ibase firebird3.0-server-core libfbclient2 firebird3.0-utils
   libavcodec-dev libavformat-dev libavfilter-dev libavdevice-dev libswscale-dev libswresample-dev
   ffmpeg libsdl2-dev libsoundtouch-dev librtmidi-dev
-  xvfb xauth imagemagick fonts-dejavu-core
+  xvfb xauth imagemagick xcompmgr fonts-dejavu-core
 )
 
 missing=()
