@@ -24,6 +24,7 @@ QProgressBar* fader(const char* name, int maximum, QWidget* parent)
     gauge->setObjectName(QString::fromLatin1(name));
     gauge->setOrientation(Qt::Vertical);
     gauge->setRange(0, maximum);
+    gauge->setValue(0);
     gauge->setTextVisible(false);
     gauge->setFixedWidth(14);
     return gauge;

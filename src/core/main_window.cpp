@@ -179,6 +179,32 @@ void MainWindow::buildConsole()
                             this);
     connect(m_stagePage->findChild<QAbstractButton*>("btnStageTake"), &QAbstractButton::clicked,
             m_stageController, &StageController::take);
+    // The fade gauges of the layers a stage changed: full where the layer is seen or heard
+    // and its mix box ticked; "RESET FADE SLIDERS" puts the opacity sliders back to 255.
+    connect(
+        m_stageController, &StageController::layersApplied, this,
+        [this](bool layerA, bool layerB, bool restart) {
+            for (const int channel : {1, 2}) {
+                if ((channel == 1 && !layerA) || (channel == 2 && !layerB))
+                    continue;
+                const char* suffix = channel == 1 ? "A" : "B";
+                auto* video = findChild<QProgressBar*>(QStringLiteral("fader%1").arg(suffix));
+                auto* audio = findChild<QProgressBar*>(QStringLiteral("faderAudio%1").arg(suffix));
+                auto* alpha = findChild<QSlider*>(QStringLiteral("AlphaTrack%1").arg(channel));
+                if (restart) {
+                    alpha->setValue(255);
+                    video->setValue(video->maximum());
+                    continue;
+                }
+                const bool seen = 255 - alpha->value() > 0;
+                if (seen &&
+                    findChild<QCheckBox*>(QStringLiteral("mixVideo%1").arg(suffix))->isChecked())
+                    video->setValue(video->maximum());
+                if (panel(channel)->volume() > 0 &&
+                    findChild<QCheckBox*>(QStringLiteral("mixAudio%1").arg(suffix))->isChecked())
+                    audio->setValue(audio->maximum());
+            }
+        });
     m_stageCommands =
         new StageCommands(m_database, m_write, *this, *m_playlists, currentStage,
                           {m_stagePage->findChild<QAbstractButton*>("chkChangeBackground"),

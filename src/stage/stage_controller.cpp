@@ -70,6 +70,8 @@ void StageController::CreaLayout(bool show)
         m_layerB->raise();
         emit layerMoved(2);
     }
+    emit layersApplied(m_controls.changeLayerA->isChecked(), m_controls.changeLayerB->isChecked(),
+                       s.restart == 1);
 }
 
 void StageController::putSelectedOnAir()

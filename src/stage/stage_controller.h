@@ -42,6 +42,9 @@ public:
 signals:
     // A layer window moved or changed size: its player redraws its picture there.
     void layerMoved(int channel);
+    // A stage was applied to these layers; `restart` asks for their opacity sliders to be
+    // reset ("RESET FADE SLIDERS").
+    void layersApplied(bool layerA, bool layerB, bool restart);
 
 private:
     void putSelectedOnAir();

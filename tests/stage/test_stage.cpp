@@ -6,8 +6,11 @@
 #include "ui/dataset_grid.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 
 namespace {
@@ -216,6 +219,24 @@ private slots:
         QVERIFY(!stages.child<QAbstractButton>("chkChangeLayerB")->isChecked());
         QCOMPARE(stages.window("playout")->geometry(), QRect(0, 0, 1920, 1080));
         QCOMPARE(stages.window("playoutB")->geometry(), layerB);
+    }
+
+    void fadeGaugesOfTheChangedLayers()
+    {
+        Stages stages;
+        stages.child<QCheckBox>("mixAudioB")->setChecked(false);
+        stages.child<QAbstractButton>("chkChangeLayerA")->setChecked(false);
+        stages.child<QPushButton>("btnScreen1")->click();
+        QCOMPARE(stages.child<QProgressBar>("faderA")->value(), 0); // layer A not changed
+        QCOMPARE(stages.child<QProgressBar>("faderB")->value(), 255);
+        QCOMPARE(stages.child<QProgressBar>("faderAudioB")->value(), 0); // AUDIO unticked
+
+        // "RESET FADE SLIDERS": the changed layer's opacity slider goes to 255.
+        stages.exec(R"(update "layout" set "restart" = 1 where "nome" = 'Main')");
+        stages.main->AggiornaElementi(-1, "", "Main", 1, 1);
+        stages.child<QPushButton>("btnStageTake")->click();
+        QCOMPARE(stages.child<QSlider>("AlphaTrack2")->value(), 255);
+        QCOMPARE(stages.child<QSlider>("AlphaTrack1")->value(), 0);
     }
 
     void aHiddenBackgroundAndOnePlayerMode()
