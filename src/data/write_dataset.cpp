@@ -199,6 +199,19 @@ void WriteDataset::setValue(const QString& column, const QVariant& value)
         row.state = RowState::Modified;
 }
 
+void WriteDataset::swapValues(const QString& column, const QVariant& keyA, const QVariant& keyB)
+{
+    if (!locate(m_key, keyA))
+        return;
+    const QVariant valueA = value(column);
+    if (!locate(m_key, keyB))
+        return;
+    const QVariant valueB = value(column);
+    setValue(column, valueA);
+    locate(m_key, keyA);
+    setValue(column, valueB);
+}
+
 void WriteDataset::remove()
 {
     Row& row = current();

@@ -45,6 +45,9 @@ public:
     // Changes a column of the current row; the row keeps the key it was read with, so the
     // update finds it even when the key itself changes.
     void setValue(const QString& column, const QVariant& value);
+    // Swaps a column's values between the two rows of those keys (moving one of two rows up
+    // or down a list); nothing when either row is missing.
+    void swapValues(const QString& column, const QVariant& keyA, const QVariant& keyB);
     // Marks the current row for deletion and removes it from the rows.
     void remove();
 

@@ -126,18 +126,10 @@ void ClipCommands::move(int step)
     if (noClip() || other < 0 || other >= clips.count())
         return;
     const int clip = currentClip();
-    const QVariant order = clips.valueAt(row, "ordine");
     const QVariant otherClip = clips.valueAt(other, "codice");
-    const QVariant otherOrder = clips.valueAt(other, "ordine");
     m_database.p.setFilter(R"("codice" in (?, ?))", {clip, otherClip});
     m_write.run(
-        {&m_database.p},
-        [&] {
-            if (m_database.p.locate("codice", clip))
-                m_database.p.setValue("ordine", otherOrder);
-            if (m_database.p.locate("codice", otherClip))
-                m_database.p.setValue("ordine", order);
-        },
+        {&m_database.p}, [&] { m_database.p.swapValues("ordine", clip, otherClip); },
         [&] { refresh(clip); });
 }
 

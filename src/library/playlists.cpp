@@ -157,17 +157,10 @@ void Playlists::move(int step)
     m_host.setLevelMeters(false);
     const int clip = currentClip();
     const QVariant name = lists.valueAt(row, "lista"); // blank-padded, as stored
-    const QVariant order = lists.valueAt(row, "ordine");
     const QVariant otherName = lists.valueAt(other, "lista");
-    const QVariant otherOrder = lists.valueAt(other, "ordine");
+    m_database.listas.setFilter(R"("lista" in (?, ?))", {name, otherName});
     m_write.run(
-        {&m_database.listas},
-        [&] {
-            if (m_database.listas.locate("lista", name))
-                m_database.listas.setValue("ordine", otherOrder);
-            if (m_database.listas.locate("lista", otherName))
-                m_database.listas.setValue("ordine", order);
-        },
+        {&m_database.listas}, [&] { m_database.listas.swapValues("ordine", name, otherName); },
         [&] {
             refresh(clip, m_current);
             m_database.lista.locate("lista", name);

@@ -119,18 +119,10 @@ void StageCommands::move(int step)
     if (stages.count() <= 1 || other < 0 || other >= stages.count())
         return;
     const QVariant name = stages.valueAt(row, "nome");
-    const QVariant order = stages.valueAt(row, "ordine");
     const QVariant otherName = stages.valueAt(other, "nome");
-    const QVariant otherOrder = stages.valueAt(other, "ordine");
     m_database.layoutdb.setFilter(R"("nome" in (?, ?))", {name, otherName});
     m_write.run(
-        {&m_database.layoutdb},
-        [&] {
-            if (m_database.layoutdb.locate("nome", name))
-                m_database.layoutdb.setValue("ordine", otherOrder);
-            if (m_database.layoutdb.locate("nome", otherName))
-                m_database.layoutdb.setValue("ordine", order);
-        },
+        {&m_database.layoutdb}, [&] { m_database.layoutdb.swapValues("ordine", name, otherName); },
         [&] { refresh(variantText(name)); });
 }
 
