@@ -221,14 +221,6 @@ void WriteDataset::remove()
     m_cursor = qBound(0, m_cursor, qMax(0, count() - 1));
 }
 
-bool WriteDataset::hasPendingChanges() const
-{
-    if (!m_deletedKeys.isEmpty())
-        return true;
-    return std::any_of(m_rows.cbegin(), m_rows.cend(),
-                       [](const Row& row) { return row.state != RowState::Unchanged; });
-}
-
 void WriteDataset::applyUpdates(const QSqlDatabase& db)
 {
     const QString oldKey = "OLD_" + m_key;

@@ -51,7 +51,6 @@ public:
     // Marks the current row for deletion and removes it from the rows.
     void remove();
 
-    bool hasPendingChanges() const;
     // Sends the collected changes on db, inside the transaction the caller started:
     // deletes, then updates, then inserts. Throws DatabaseError at the first refusal; the
     // changes stay collected until close().

@@ -51,12 +51,6 @@ void MediaClock::setSpeed(double speed)
     m_speed = speed;
 }
 
-double MediaClock::speed() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_speed;
-}
-
 void MediaClock::setPaused(bool paused)
 {
     std::lock_guard lock(m_mutex);

@@ -19,7 +19,6 @@ public:
     void set(double pts, int serial);
     void setAt(double pts, int serial, double time);
     void setSpeed(double speed);
-    double speed() const;
     void setPaused(bool paused);
     int serial() const;
     double lastUpdated() const;

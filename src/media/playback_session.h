@@ -54,7 +54,6 @@ public:
     bool start(QString& error);
     // Ends every thread and waits for them. The playback thread reports psStop on its way.
     void stop();
-    bool running() const { return m_started && !m_abort; }
 
     int64_t duration() const; // microseconds, 0 or less when unknown
     int frameWidth() const;   // -1 without video

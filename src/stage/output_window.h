@@ -23,7 +23,6 @@ public:
     QColor colour() const { return m_colour; }
     // The background's picture, stretched to the window; an empty image for none.
     void setPicture(const QImage& picture);
-    bool hasPicture() const { return !m_picture.isNull(); }
     // Restricts the visible area to a mask shape (see stage_mask.h).
     void applyMask(int shape, int sides);
 
