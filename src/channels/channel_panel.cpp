@@ -1,9 +1,15 @@
 #include "channels/channel_panel.h"
 
+#include "channels/position_bar.h"
+
+#include "core/bgr_colour.h"
+#include "core/media_time.h"
 #include "ui/named_widgets.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -205,27 +211,31 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     m_preview = namedLabel(n.preview, {}, black);
     m_preview->setAlignment(Qt::AlignCenter);
     m_preview->setScaledContents(true);
-    auto* stopped = namedLabel(n.stopped, "STOPPED", black);
-    stopped->setStyleSheet("color: #ffd000; font-weight: bold;");
-    auto* saved = namedLabel(n.saved, "SAVED", black);
-    saved->setStyleSheet("color: #30ff60; font-weight: bold;");
-    saved->hide();
+    m_stateLabel = namedLabel(n.stopped, "STOPPED", black);
+    m_stateLabel->setStyleSheet("font-weight: bold;");
+    m_saved = namedLabel(n.saved, "SAVED", black);
+    m_saved->setStyleSheet("color: #30ff60; font-weight: bold;");
+    m_saved->hide();
     auto* blackLayout = new QGridLayout(black);
     blackLayout->setContentsMargins(4, 4, 4, 4);
     blackLayout->addWidget(m_preview, 0, 0, 2, 2);
-    blackLayout->addWidget(stopped, 0, 0, Qt::AlignTop | Qt::AlignLeft);
-    blackLayout->addWidget(saved, 1, 1, Qt::AlignBottom | Qt::AlignRight);
+    blackLayout->addWidget(m_stateLabel, 0, 0, Qt::AlignTop | Qt::AlignLeft);
+    blackLayout->addWidget(m_saved, 1, 1, Qt::AlignBottom | Qt::AlignRight);
 
     m_countdown = namedLabel(n.countdown, {}, this);
     m_countdown->setFont(scaled(font(), 2.4, true));
     m_countdown->setAlignment(Qt::AlignCenter);
+    m_countdown->installEventFilter(this);
     m_startPoint = namedLabel(n.startPoint, "-", this);
 
-    auto* position = named<QSlider>(n.position, this);
-    position->setOrientation(Qt::Horizontal);
-    auto* onAir = namedLabel(n.onAir, QStringLiteral("ON AIR"), this);
-    onAir->setStyleSheet("color: #ff3030; font-weight: bold;");
-    onAir->hide();
+    m_position = named<PositionBar>(n.position, this);
+    connect(m_endStatus, &QPushButton::clicked, this, [this] {
+        const QStringList cycle = {"LOOP", "LAST FRAME", "BLACK", "NEXT CLIP"};
+        const auto at = cycle.indexOf(m_endStatus->text());
+        if (at >= 0)
+            m_endStatus->setText(cycle.at((at + 1) % cycle.size()));
+    });
+    m_stateLamp = namedLabel(n.onAir, QStringLiteral("●"), this);
 
     m_meterLeft = meter(n.meterLeft, this);
     m_meterRight = meter(n.meterRight, this);
@@ -247,6 +257,7 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
         aspectRow->addWidget(aspectButtons.last());
     }
     exclusive(this, aspectButtons);
+    m_aspects = aspectButtons;
     m_original = aspectButtons.first();
 
     m_transition = named<QScrollBar>(n.transition, this);
@@ -261,7 +272,7 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     header->addWidget(m_lamp);
     header->addWidget(m_layer);
     header->addWidget(m_title, 1);
-    header->addWidget(onAir);
+    header->addWidget(m_stateLamp);
     header->addWidget(m_countdown);
 
     auto* info = new QGridLayout;
@@ -289,7 +300,7 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     layout->addLayout(header);
     layout->addLayout(info);
     layout->addLayout(picture, 1);
-    layout->addWidget(position);
+    layout->addWidget(m_position);
     layout->addLayout(aspectRow);
     layout->addWidget(buildSwitches());
     layout->addLayout(transition);
@@ -305,11 +316,14 @@ QWidget* ChannelPanel::buildColourControls()
     m_brightnessValue = spinBox(n.brightnessValue, -100, 100, controls);
     m_saturationValue = spinBox(n.saturationValue, 0, 100, controls);
     m_hueValue = spinBox(n.hueValue, -100, 100, controls);
-    auto* alpha = verticalBar(n.alpha, 0, 255, controls);
-    auto* alphaValue = spinBox(n.alphaValue, 0, 255, controls);
-    auto* speed = verticalBar(n.speed, -100, 100, controls);
-    auto* speedReadout = namedLabel(n.speedReadout, "0", controls);
-    speedReadout->setAlignment(Qt::AlignCenter);
+    m_alpha = verticalBar(n.alpha, 0, 255, controls);
+    m_alphaValue = spinBox(n.alphaValue, 0, 255, controls);
+    m_alphaValue->setValue(255);
+    m_speed = verticalBar(n.speed, -100, 100, controls);
+    m_speedReadout = namedLabel(n.speedReadout, "0", controls);
+    m_speedReadout->setAlignment(Qt::AlignCenter);
+    m_alphaReset = namedButton(n.alphaReset, "R", controls);
+    m_speedReset = namedButton(n.speedReset, "RESET SPEED", controls);
     m_volume = verticalBar(n.volume, 0, 100, controls);
     m_volumeReadout = namedLabel(n.volumeReadout, {}, controls);
     m_volumeReadout->setAlignment(Qt::AlignCenter);
@@ -317,7 +331,6 @@ QWidget* ChannelPanel::buildColourControls()
     m_volumeMax->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
     m_mute = named<QPushButton>(n.mute, controls);
     m_mute->setIcon(style()->standardIcon(QStyle::SP_MediaVolumeMuted));
-    connect(m_volume, &QSlider::valueChanged, this, &ChannelPanel::volumeSliderChanged);
 
     struct Column {
         QString caption;
@@ -329,8 +342,8 @@ QWidget* ChannelPanel::buildColourControls()
         {"B", m_brightness, m_brightnessValue, namedButton(n.brightnessReset, "B", controls)},
         {"S", m_saturation, m_saturationValue, namedButton(n.saturationReset, "S", controls)},
         {"H", m_hue, m_hueValue, namedButton(n.hueReset, "H", controls)},
-        {"ALPHA", alpha, alphaValue, namedButton(n.alphaReset, "R", controls)},
-        {"SPEED", speed, speedReadout, namedButton(n.speedReset, "RESET SPEED", controls)},
+        {"ALPHA", m_alpha, m_alphaValue, m_alphaReset},
+        {"SPEED", m_speed, m_speedReadout, m_speedReset},
         {"VOL", m_volume, m_volumeReadout, m_volumeMax},
     };
     auto* grid = new QGridLayout(controls);
@@ -351,26 +364,28 @@ QWidget* ChannelPanel::buildSwitches()
 {
     const Names& n = channelNames[m_channel - 1];
     auto* switches = new QWidget(this);
-    auto* previewOff = namedButton(n.previewOff, "PREVIEW OFF", switches, true);
-    auto* previewOn = namedButton(n.previewOn, "ON", switches, true);
-    exclusive(switches, {previewOff, previewOn}, 1);
-    auto* flipOff = namedButton(n.flipOff, "VERTICAL FLIP OFF", switches, true);
-    auto* flipOn = namedButton(n.flipOn, "ON", switches, true);
-    exclusive(switches, {flipOff, flipOn}, 0);
-    auto* filterOn = namedButton(n.filterOn, "FILTER ON", switches, true);
+    m_previewOff = namedButton(n.previewOff, "PREVIEW OFF", switches, true);
+    m_previewOn = namedButton(n.previewOn, "ON", switches, true);
+    exclusive(switches, {m_previewOff, m_previewOn}, 1);
+    m_flipOff = namedButton(n.flipOff, "VERTICAL FLIP OFF", switches, true);
+    m_flipOn = namedButton(n.flipOn, "ON", switches, true);
+    exclusive(switches, {m_flipOff, m_flipOn}, 0);
+    m_filterOn = namedButton(n.filterOn, "FILTER ON", switches, true);
     auto* filterOff = namedButton(n.filterOff, "OFF", switches, true);
-    exclusive(switches, {filterOn, filterOff}, 0);
+    exclusive(switches, {m_filterOn, filterOff}, 0);
+    m_deinterlace = namedButton(n.deinterlace, "DEINTERLACE", switches, true);
+    m_muteToggle = namedButton(n.muteToggle, "MUTE", switches, true);
 
     auto* layout = new QGridLayout(switches);
     layout->setContentsMargins(0, 0, 0, 0);
-    const QList<QPushButton*> row1 = {previewOff, previewOn, flipOff, flipOn, filterOn, filterOff};
+    const QList<QPushButton*> row1 = {m_previewOff, m_previewOn, m_flipOff,
+                                      m_flipOn,     m_filterOn,  filterOff};
     for (int i = 0; i < row1.size(); ++i)
         layout->addWidget(row1.at(i), 0, i);
-    const QList<QPushButton*> row2 = {namedButton(n.deinterlace, "DEINTERLACE", switches, true),
+    const QList<QPushButton*> row2 = {m_deinterlace,
                                       namedButton(n.stepFrame, "STEP FRAME", switches),
                                       namedButton(n.saveClip, "SAVE TO CLIP", switches),
-                                      namedButton(n.resetAll, "RESET ALL", switches),
-                                      namedButton(n.muteToggle, "MUTE", switches, true)};
+                                      namedButton(n.resetAll, "RESET ALL", switches), m_muteToggle};
     for (int i = 0; i < row2.size(); ++i)
         layout->addWidget(row2.at(i), 1, i == 0 ? 0 : i + 1, 1, i == 0 ? 2 : 1);
     return switches;
@@ -399,21 +414,178 @@ void ChannelPanel::resetInfo()
     setSelected(m_layer->isChecked());
 }
 
+void ChannelPanel::setSelected(bool selected)
+{
+    m_lamp->setVisible(selected);
+}
+
+void ChannelPanel::setLabel(QLabel* label, const QString& text)
+{
+    label->setText(text);
+}
+
+void ChannelPanel::showResolution(int width, int height)
+{
+    m_resolution->setText(QStringLiteral("%1x%2").arg(width).arg(height));
+}
+
+void ChannelPanel::showDuration(qint64 microseconds)
+{
+    m_duration->setText(formatMediaTime(microseconds));
+}
+
+void ChannelPanel::showStartPoint(qint64 microseconds)
+{
+    m_startPoint->setText(formatMediaTime(microseconds));
+}
+
+QString ChannelPanel::endStatus() const
+{
+    return m_endStatus->text();
+}
+
+void ChannelPanel::setEndStatus(const QString& status)
+{
+    m_endStatus->setText(status);
+}
+
+void ChannelPanel::showPosition(qint64 pts, qint64 duration)
+{
+    if (pts > 1000) {
+        const qint64 remaining = duration - pts;
+        QString colour = "#ffffff";
+        if (m_countdownMode == 2 || duration > 0) {
+            if (remaining < 30000000)
+                colour = bgrColour(0x4280FF).name();
+            if (remaining < 10000000)
+                colour = bgrColour(0xFF).name();
+        }
+        const bool showRemaining = m_countdownMode == 1 && duration > 0;
+        m_countdown->setStyleSheet("color: " + colour + ";");
+        m_countdown->setText(formatMediaTime(showRemaining ? remaining : pts));
+    }
+    if (pts < 0 || duration <= 0)
+        return;
+    const int at = int(qint64(m_position->maximum()) * pts / duration);
+    m_position->setSelectionEnd(at);
+    const bool dragging =
+        m_position->isSliderDown() ||
+        (m_position->hasFocus() && (QGuiApplication::mouseButtons() & Qt::LeftButton));
+    if (FTrackChanging || dragging)
+        return;
+    FTrackChanging = true;
+    m_position->setValue(at);
+    FTrackChanging = false;
+}
+
+void ChannelPanel::preparePositionBar(qint64 startPoint, qint64 duration, bool thumb)
+{
+    FTrackChanging = true;
+    m_position->setRange(0, std::max(1, m_position->width()));
+    m_position->setSingleStep(1);
+    m_position->setSelectionEnd(0);
+    m_position->setEnabled(thumb);
+    // A clip without a stored length keeps the thumb at the start.
+    m_position->setValue(duration > 0 ? int(m_position->maximum() * startPoint / duration) : 0);
+    m_position->setSelectionEnd(m_position->value());
+    FTrackChanging = false;
+}
+
+void ChannelPanel::showState(TPlayState state)
+{
+    struct Look {
+        const char* text;
+        unsigned label;
+        unsigned lamp;
+    };
+    Look look;
+    switch (state) {
+    case psPlay:
+    case psResume:
+        look = {"PLAYING", 0x00FFFF, 0x008000};
+        break;
+    case psPause:
+    case psStep:
+        look = {"PAUSED", 0xFFFF00, 0xFF0000};
+        break;
+    case psStop:
+        look = {"STOPPED", 0x4080FF, 0x0000FF};
+        break;
+    default:
+        return; // the end leaves the display as it is
+    }
+    m_stateLabel->setText(look.text);
+    m_stateLabel->setStyleSheet(
+        QStringLiteral("font-weight: bold; color: %1;").arg(bgrColour(look.label).name()));
+    const QString lamp = QStringLiteral("color: %1;").arg(bgrColour(look.lamp).name());
+    m_stateLamp->setStyleSheet(lamp);
+    m_lamp->setStyleSheet(lamp);
+}
+
+bool ChannelPanel::previewOn() const
+{
+    return m_previewOn->isChecked();
+}
+
+void ChannelPanel::showPreview(const QImage& picture)
+{
+    if (picture.isNull())
+        return;
+    // Scaled here once, so that the label does not keep a full-size picture.
+    m_preview->setPixmap(QPixmap::fromImage(
+        picture.scaled(m_preview->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+}
+
+void ChannelPanel::clearPreview()
+{
+    m_preview->clear();
+}
+
+void ChannelPanel::showSaved(bool shown)
+{
+    m_saved->setVisible(shown);
+}
+
 int ChannelPanel::volume() const
 {
     return m_volume->maximum() - m_volume->value();
 }
 
-void ChannelPanel::volumeSliderChanged()
+void ChannelPanel::showVolume(int volume)
 {
-    m_volumeReadout->setText(QString::number(volume()) + "%");
-    const bool silent = volume() == 0;
-    m_volumeMax->setVisible(!silent);
-    m_mute->setVisible(silent);
-    emit volumeChanged(m_channel, volume());
+    m_volumeReadout->setText(QString::number(volume) + "%");
 }
 
-void ChannelPanel::setSelected(bool selected)
+void ChannelPanel::showVolumeIcons(bool audible)
 {
-    m_lamp->setVisible(selected);
+    m_volumeMax->setVisible(audible);
+    m_mute->setVisible(!audible);
+}
+
+void ChannelPanel::setVerticalFlip(bool on)
+{
+    (on ? m_flipOn : m_flipOff)->setChecked(true);
+}
+
+void ChannelPanel::setPreview(bool on)
+{
+    (on ? m_previewOn : m_previewOff)->setChecked(true);
+}
+
+void ChannelPanel::showColourBars(int brightness, int saturation, int hue)
+{
+    m_brightness->setValue(brightness);
+    m_saturation->setValue(saturation);
+    m_hue->setValue(hue);
+}
+
+bool ChannelPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_countdown && event->type() == QEvent::MouseButtonPress) {
+        // The next position report sets the colour again.
+        m_countdownMode = m_countdownMode == 1 ? 2 : 1;
+        m_countdown->setStyleSheet(m_countdownMode == 2 ? "color: #008000;" : "color: #ffffff;");
+        emit countdownClicked();
+    }
+    return QGroupBox::eventFilter(watched, event);
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "media/player_types.h"
+
 #include <QGroupBox>
 
+class PositionBar;
+class QAbstractButton;
 class QLabel;
 class QPushButton;
 class QProgressBar;
@@ -23,23 +27,79 @@ public:
 
     // The empty state: no clip, neutral colour controls, silent meters.
     void resetInfo();
-    // The volume slider's handler: read-out and the volume / mute icons.
-    void volumeSliderChanged();
-    int volume() const;
     // The lamp beside the layer button shows whether this channel is the selected layer.
     void setSelected(bool selected);
+
+    // What is loaded: title, container format, picture size, aspect, length, start point.
+    void showTitle(const QString& title) { setLabel(m_title, title); }
+    void showFormat(const QString& format) { setLabel(m_codec, format); }
+    void showResolution(int width, int height);
+    void showAspect(const QString& aspect) { setLabel(m_aspect, aspect); }
+    void showDuration(qint64 microseconds);
+    void showStartPoint(qint64 microseconds);
+    // The end status caption: "LOOP", "LAST FRAME", "BLACK", "NEXT CLIP", or empty.
+    QString endStatus() const;
+    void setEndStatus(const QString& status);
+
+    // A position report: countdown (remaining or elapsed time, coloured as the end nears)
+    // and the position bar, unless the operator is dragging it.
+    void showPosition(qint64 pts, qint64 duration);
+    // Countdown mode: 1 = remaining time, 2 = elapsed time.
+    int countdownMode() const { return m_countdownMode; }
+    // The player's state: label and lamps.
+    void showState(TPlayState state);
+    // The position bar after a file opened: one step per pixel, the thumb at the start point
+    // and shown only when the stream has a length.
+    void preparePositionBar(qint64 startPoint, qint64 duration, bool thumb);
+    // Set while the program itself moves the position bar, so that no seek follows.
+    bool FTrackChanging = false;
+
+    bool previewOn() const;
+    void showPreview(const QImage& picture);
+    void clearPreview();
+    void showSaved(bool shown);
+
+    // The target volume: the volume slider is inverted, its maximum is silence.
+    int volume() const;
+    // The volume read-out, and which of the volume and mute icons shows.
+    void showVolume(int volume);
+    void showVolumeIcons(bool audible);
 
     QPushButton* layerButton() const { return m_layer; }
     QPushButton* originalAspectButton() const { return m_original; }
     QSlider* volumeSlider() const { return m_volume; }
     QScrollBar* transitionTime() const { return m_transition; }
+    PositionBar* positionBar() const { return m_position; }
+    QSlider* alphaSlider() const { return m_alpha; }
+    QSpinBox* alphaNumber() const { return m_alphaValue; }
+    QSlider* speedSlider() const { return m_speed; }
+    QLabel* speedReadout() const { return m_speedReadout; }
+    QPushButton* speedReset() const { return m_speedReset; }
+    QPushButton* alphaReset() const { return m_alphaReset; }
+    QPushButton* volumeMaxIcon() const { return m_volumeMax; }
+    QPushButton* muteIcon() const { return m_mute; }
+    QPushButton* muteButton() const { return m_muteToggle; }
+    QPushButton* filterOnButton() const { return m_filterOn; }
+    QPushButton* deinterlaceButton() const { return m_deinterlace; }
+    // "ON" / "VERTICAL FLIP OFF" and "ON" / "PREVIEW OFF".
+    void setVerticalFlip(bool on);
+    void setPreview(bool on);
+    // Aspect buttons in the order Original, Fit, 4:3, 16:9, 1.85:1, 2.35:1.
+    const QList<QPushButton*>& aspectButtons() const { return m_aspects; }
+    // The colour bars (brightness, saturation, hue) as the filter panel sets them.
+    void showColourBars(int brightness, int saturation, int hue);
 
 signals:
-    void volumeChanged(int channel, int volume);
+    // The countdown was clicked: remaining and elapsed time swap.
+    void countdownClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildColourControls();
     QWidget* buildSwitches();
+    static void setLabel(QLabel* label, const QString& text);
 
     int m_channel;
     QLabel* m_title;
@@ -49,6 +109,25 @@ private:
     QLabel* m_duration;
     QPushButton* m_endStatus;
     QLabel* m_countdown;
+    int m_countdownMode = 1;
+    PositionBar* m_position;
+    QLabel* m_stateLabel;
+    QLabel* m_stateLamp;
+    QLabel* m_saved;
+    QSlider* m_alpha;
+    QSpinBox* m_alphaValue;
+    QPushButton* m_alphaReset;
+    QSlider* m_speed;
+    QLabel* m_speedReadout;
+    QPushButton* m_speedReset;
+    QPushButton* m_muteToggle;
+    QPushButton* m_filterOn;
+    QPushButton* m_deinterlace;
+    QPushButton* m_flipOff;
+    QPushButton* m_flipOn;
+    QPushButton* m_previewOff;
+    QPushButton* m_previewOn;
+    QList<QPushButton*> m_aspects;
     QLabel* m_startPoint;
     QLabel* m_preview;
     QSlider* m_brightness;

@@ -9,11 +9,12 @@
 struct ClipSettings {
     qint64 FIn = 0; // start point, microseconds
     qint64 FOut = 0;
+    qint64 FDuration = 0; // the file's length, microseconds
     double FBrightness = 0;
     double FSaturation = 1.0;
     double FHue = 0;
     int FCrop = 0, FCropX = 0, FCropY = 0, FCropW = 0, FCropH = 0;
-    int FRuota = 0;
+    int FRuota = 4; // transpose direction 0..3; 4 = none
     int FColor = 0;
     double Frs = 0, Fgs = 0, Fbs = 0, Frm = 0, Fgm = 0, Fbm = 0, Frh = 0, Fgh = 0, Fbh = 0;
     int FBlur = 0, FCroma = 0, FCromaLR = 0;
@@ -30,12 +31,13 @@ struct ClipSettings {
     int FChangeA = 0, FChangeB = 0, FChangeBG = 0;
 
     // The neutral filters of an empty channel. Keeps the start and end points, the picture
-    // size and the duration-related fields: the caller decides about those.
+    // size and the length: the caller decides about those.
     void resetFilters()
     {
         ClipSettings neutral;
         neutral.FIn = FIn;
         neutral.FOut = FOut;
+        neutral.FDuration = FDuration;
         neutral.FWidth = FWidth;
         neutral.FHeight = FHeight;
         *this = neutral;

@@ -43,8 +43,11 @@ MixerPanel::MixerPanel(QWidget* parent)
         const auto& names = channels[c];
         const int column = c * 2;
         grid->addWidget(new QLabel(c == 0 ? "A" : "B", this), 0, column, 1, 2, Qt::AlignHCenter);
-        grid->addWidget(button(names[0], "CUT", this), 1, column, 1, 2);
-        grid->addWidget(button(names[1], "DISSOLVE", this), 2, column, 1, 2);
+        for (int i = 0; i < 2; ++i) { // down while the channel is off air
+            QPushButton* offAir = button(names[i], i == 0 ? "CUT" : "DISSOLVE", this);
+            offAir->setCheckable(true);
+            grid->addWidget(offAir, 1 + i, column, 1, 2);
+        }
         for (int i = 0; i < 2; ++i) {
             auto* mix = new QCheckBox(i == 0 ? "VIDEO" : "AUDIO", this);
             mix->setObjectName(QString::fromLatin1(names[2 + i]));
@@ -53,7 +56,7 @@ MixerPanel::MixerPanel(QWidget* parent)
             grid->addWidget(mix, 3 + i, column, 1, 2);
         }
         grid->addWidget(fader(names[4], 255, this), 5, column, Qt::AlignHCenter);
-        grid->addWidget(fader(names[5], 128, this), 5, column + 1, Qt::AlignHCenter);
+        grid->addWidget(fader(names[5], 100, this), 5, column + 1, Qt::AlignHCenter);
     }
     grid->setRowStretch(5, 1);
 

@@ -1,5 +1,6 @@
 #include "core/main_window.h"
 
+#include "channels/channel_mixer.h"
 #include "channels/channel_panel.h"
 #include "channels/mixer_panel.h"
 #include "channels/transport_bar.h"
@@ -12,11 +13,14 @@
 #include "library/clip_information_page.h"
 #include "library/library_pages.h"
 #include "library/playlist_buttons.h"
+#include "media/ff_player.h"
 #include "stage/live_video_page.h"
+#include "stage/output_window.h"
 #include "stage/stage_commands.h"
 #include "stage/stage_controller.h"
 #include "stage/stage_page.h"
 #include "stage/test_pattern_page.h"
+#include "stage/video_surface.h"
 #include "ui/dataset_grid.h"
 #include "ui/text_prompt.h"
 
@@ -196,11 +200,10 @@ void MainWindow::buildConsole()
                     video->setValue(video->maximum());
                     continue;
                 }
-                const bool seen = 255 - alpha->value() > 0;
-                if (seen &&
+                if (m_channels->mixer().opacity(channel) > 0 &&
                     findChild<QCheckBox*>(QStringLiteral("mixVideo%1").arg(suffix))->isChecked())
                     video->setValue(video->maximum());
-                if (panel(channel)->volume() > 0 &&
+                if (m_channels->ThePlayer(channel)->AudioVolume() > 0 &&
                     findChild<QCheckBox*>(QStringLiteral("mixAudio%1").arg(suffix))->isChecked())
                     audio->setValue(audio->maximum());
             }
@@ -220,16 +223,13 @@ void MainWindow::buildConsole()
     nascondi->setSingleShot(true);
     nascondi->setInterval(2000);
     connect(nascondi, &QTimer::timeout, this, [this] {
-        for (const char* name : {"savedA", "savedB"})
-            findChild<QLabel*>(name)->hide();
+        for (ChannelPanel* panel : m_panels)
+            panel->showSaved(false);
     });
     connect(m_stagePage->findChild<QAbstractButton*>("btnStageSave"), &QAbstractButton::clicked,
             this, [this] {
-                const int clip = selectedChannel == 1 ? codiceA : codiceB;
-                if (m_stageCommands->saveToClip(clip)) {
-                    findChild<QLabel*>(selectedChannel == 1 ? "savedA" : "savedB")->show();
-                    nascondi->start();
-                }
+                if (m_stageCommands->saveToClip(codice(selectedChannel)))
+                    showSaved(selectedChannel);
             });
 
     m_progress = new QProgressBar(central);
@@ -261,6 +261,19 @@ void MainWindow::buildConsole()
             &TransportBar::showDestination);
     connect(m_transport, &TransportBar::destinationCleared, m_playlists,
             &Playlists::clearDestination);
+
+    m_channels =
+        new PlaybackChannels(m_database, m_write, *this, *this, m_panels[0], m_panels[1], this,
+                             {{m_menu->action("Options/Render video/Default"),
+                               m_menu->action("Options/Render video/Direct Draw"),
+                               m_menu->action("Options/Render video/GDI")},
+                              {m_menu->action("Options/Render audio/Default"),
+                               m_menu->action("Options/Render audio/Direct SOUND"),
+                               m_menu->action("Options/Render audio/wave Out")},
+                              m_menu->action("Options/Support Audio 5.1")},
+                             this);
+    connect(m_stageController, &StageController::layerMoved, this,
+            [this](int channel) { m_channels->ThePlayer(channel)->UpdateScreenPosition(); });
 
     auto* left = new QVBoxLayout;
     auto* transportRow = new QHBoxLayout;
@@ -495,6 +508,39 @@ std::optional<QString> MainWindow::chooseMediaFile()
 void MainWindow::setLevelMeters(bool on)
 {
     m_levelMeters = on;
+    m_channels->livello(on);
+}
+
+void MainWindow::runAction(int id)
+{
+    // The action runner arrives with the action pad; until then the cursor shows the action.
+    m_database.dbAzioni.locate("id", id);
+    m_library->actionGrid()->showCursor();
+    emit m_library->actionGrid()->cursorMoved();
+}
+
+void MainWindow::refreshAfterWrite(int clip)
+{
+    AggiornaElementi(clip, m_playlists->current(), onAirStageName(), 1, 1);
+    m_library->clipGrid()->setRowHeight(30);
+    m_library->connectionGrid()->setRowHeight(30);
+}
+
+void MainWindow::showLayerColour(int channel)
+{
+    if (OutputWindow* window = m_layerWindows[channel == 2 ? 1 : 0])
+        window->showOwnColour();
+}
+
+void MainWindow::showSaved(int channel)
+{
+    panel(channel)->showSaved(true);
+    nascondi->start();
+}
+
+void MainWindow::showError(const QString& text)
+{
+    showError(this, text);
 }
 
 void MainWindow::reloadLists()
@@ -598,7 +644,7 @@ bool MainWindow::FormCreate()
     for (ChannelPanel* panel : m_panels) {
         panel->volumeSlider()->setRange(0, 100);
         panel->volumeSlider()->setValue(0);
-        panel->volumeSliderChanged();
+        m_channels->mixer().volumeSliderChanged(panel->channel());
         panel->transitionTime()->setValue(2);
     }
     selectedChannel = 2;
@@ -642,6 +688,11 @@ void MainWindow::FormShow(const ConsoleWindows& windows)
 {
     m_prompt = windows.nuovoTesto;
     m_stageController->attachWindows(windows.playout0, windows.playout, windows.playoutB);
+    m_layerWindows[0] = windows.playout;
+    m_layerWindows[1] = windows.playoutB;
+    if (windows.playout && windows.playoutB)
+        m_channels->attachOutputs(windows.playout, windows.playout->surface(), windows.playoutB,
+                                  windows.playoutB->surface());
     m_library->clipGrid()->setRowHeight(30);
     m_library->connectionGrid()->setRowHeight(30);
     for (QWidget* window : {windows.filtri, windows.fAzioni}) {
@@ -660,13 +711,7 @@ void MainWindow::FormShow(const ConsoleWindows& windows)
 
 void MainWindow::reset_info(int channel)
 {
-    panel(channel)->resetInfo();
-    (channel == 1 ? codiceA : codiceB) = -1;
-    ClipSettings& clip = clipSettings[channel];
-    clip.FIn = 0;
-    clip.FOut = 0;
-    if (m_preferences->loadFilters())
-        clip.resetFilters();
+    m_channels->reset_info(channel);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -744,6 +789,7 @@ void MainWindow::FormCloseQuery()
     qApp->removeEventFilter(this);
     if (DLL)
         DLL.reset();
+    m_channels->detachPlayers();
 }
 
 void MainWindow::FormClose()

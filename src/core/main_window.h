@@ -1,6 +1,7 @@
 #pragma once
 
-#include "channels/clip_settings.h"
+#include "channels/channel_state.h"
+#include "channels/playback_channels.h"
 #include "core/platform_services.h"
 #include "core/settings_files.h"
 #include "data/show_database.h"
@@ -43,7 +44,10 @@ struct ConsoleWindows {
 
 // The operator console and the composition root: it owns the show database, the per-channel
 // state and the regions of the console, and wires them together.
-class MainWindow : public QMainWindow, public PlaylistHost {
+class MainWindow : public QMainWindow,
+                   public PlaylistHost,
+                   public ChannelsHost,
+                   public ChannelState {
     Q_OBJECT
 public:
     static inline const QString Version = QStringLiteral("2.0");
@@ -67,12 +71,7 @@ public:
     void AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout, int xPreset,
                           int Xconn) override;
 
-    int selectedChannel = 2;
-    int codiceA = -1;
-    int codiceB = -1;
-    bool handlersArmed = true;
     int screenDpi = 96;
-    ChannelClipSettings clipSettings;
     CurrentStage currentStage;
 
     ShowDatabase& database() { return m_database; }
@@ -80,6 +79,7 @@ public:
     Playlists& playlists() { return *m_playlists; }
     ClipCommands& clipCommands() { return *m_clipCommands; }
     StageController& stages() { return *m_stageController; }
+    PlaybackChannels& channels() { return *m_channels; }
     ChannelPanel* panel(int channel) const { return m_panels[channel - 1]; }
     MainMenu* mainMenu() const { return m_menu; }
     QFileDialog* fileDialog() const { return m_apri; }
@@ -88,7 +88,7 @@ public:
     bool levelMetersOn() const { return m_levelMeters; }
 
     // The autoload stage of the clip starting on channel c (1 = Player A, 2 = Player B).
-    void ApplyClipStage(int channel);
+    void ApplyClipStage(int channel) override;
 
     // Adds media files to the current playlist as clips, in order; files that are not media
     // or cannot be opened are skipped and named in one message at the end.
@@ -112,6 +112,12 @@ private:
     void setLevelMeters(bool on) override;
     void showWarning(const QString& text) override;
     std::optional<QString> chooseMediaFile() override;
+    // ChannelsHost
+    void runAction(int id) override;
+    void refreshAfterWrite(int clip) override;
+    void showLayerColour(int channel) override;
+    void showSaved(int channel) override;
+    void showError(const QString& text) override;
 
     void buildConsole();
     void addClipsFromDialog();
@@ -144,6 +150,8 @@ private:
     ClipCommands* m_clipCommands = nullptr;
     StageController* m_stageController = nullptr;
     StageCommands* m_stageCommands = nullptr;
+    PlaybackChannels* m_channels = nullptr;
+    OutputWindow* m_layerWindows[2] = {};
     QTimer* nascondi = nullptr; // hides the SAVED labels
     ChannelPanel* m_panels[2] = {};
     MixerPanel* m_mixer = nullptr;

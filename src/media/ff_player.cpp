@@ -98,6 +98,7 @@ bool TFFPlayer::Open(const QString& fileName, VideoSink* screen, bool paused)
     }
     m_fileName = fileName;
     m_formatName = session->formatName();
+    m_videoAspect = session->displayAspect();
     const QSize surface = screen ? screen->surfaceSize() : QSize();
     int screenWidth = 0;
     int screenHeight = 0;
@@ -109,6 +110,9 @@ bool TFFPlayer::Open(const QString& fileName, VideoSink* screen, bool paused)
         screenHeight = surface.height();
     }
     m_session = std::move(session);
+    // A start point set by the open handler applies to this opening.
+    if (m_open.startTime != settings.startTime && m_open.startTime >= 0)
+        m_session->seek(m_open.startTime, 0);
     startNotifications(notifier);
     if (!m_session->start(error)) {
         fail(error);
@@ -135,6 +139,7 @@ void TFFPlayer::stopSession(bool keepOpenSettings)
     }
     m_fileName.clear();
     m_formatName.clear();
+    m_videoAspect = 0;
     if (!keepOpenSettings) {
         m_open.startTime = INT64_MIN;
         m_live.verticalFlip = false;

@@ -91,6 +91,8 @@ public:
     QString FileName() const { return m_fileName; }
     // The open file's container format ("mov,mp4,m4a,3gp,3g2,mj2" ...), empty when closed.
     QString FormatName() const { return m_formatName; }
+    // The open video's display aspect (width x sample aspect / height), 0 without video.
+    double VideoAspect() const { return m_videoAspect; }
     // Pictures dropped for lateness, and the picture clock minus the sound clock in seconds,
     // of the current opening (for measurements).
     int FramesDropped() const;
@@ -137,5 +139,6 @@ private:
     bool m_opening = false;
     QString m_fileName;
     QString m_formatName;
+    double m_videoAspect = 0;
     QString m_lastError;
 };

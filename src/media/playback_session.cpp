@@ -210,6 +210,15 @@ int PlaybackSession::frameHeight() const
     return m_videoStream >= 0 ? m_video.codec->height : -1;
 }
 
+double PlaybackSession::displayAspect() const
+{
+    if (m_videoStream < 0 || frameHeight() <= 0)
+        return 0;
+    const AVRational sar = m_format->streams[m_videoStream]->codecpar->sample_aspect_ratio;
+    const double pixel = sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0;
+    return frameWidth() * pixel / frameHeight();
+}
+
 QString PlaybackSession::formatName() const
 {
     return m_format ? QString::fromLatin1(m_format->iformat->name) : QString();

@@ -58,6 +58,9 @@ public:
     int64_t duration() const; // microseconds, 0 or less when unknown
     int frameWidth() const;   // -1 without video
     int frameHeight() const;
+    // Width x sample aspect / height of the video stream (a sample aspect with a zero part
+    // counts as 1); 0 without video.
+    double displayAspect() const;
     int videoStreamIndex() const { return m_videoStream; }
     QString formatName() const;
     int64_t currentPts() const { return m_currentPts; } // microseconds, -1 before the first

@@ -1,15 +1,11 @@
 #include "stage/output_window.h"
 
+#include "core/bgr_colour.h"
 #include "stage/stage_mask.h"
 #include "stage/video_surface.h"
 
 #include <QPainter>
 #include <QVBoxLayout>
-
-QColor colourFromBgr(unsigned colour)
-{
-    return QColor(int(colour & 0xff), int((colour >> 8) & 0xff), int((colour >> 16) & 0xff));
-}
 
 OutputWindow::OutputWindow(Role role)
     : QWidget(nullptr)
@@ -45,7 +41,14 @@ OutputWindow::OutputWindow(Role role)
 
 void OutputWindow::setColour(unsigned colour)
 {
-    m_colour = colourFromBgr(colour);
+    m_colour = bgrColour(colour);
+    if (m_surface)
+        m_surface->clear(m_colour);
+    update();
+}
+
+void OutputWindow::showOwnColour()
+{
     if (m_surface)
         m_surface->clear(m_colour);
     update();

@@ -23,6 +23,8 @@ public:
     QColor colour() const { return m_colour; }
     // The background's picture, stretched to the window; an empty image for none.
     void setPicture(const QImage& picture);
+    // The layer drops the player's last picture and shows its own colour.
+    void showOwnColour();
     // Restricts the visible area to a mask shape (see stage_mask.h).
     void applyMask(int shape, int sides);
 
@@ -35,5 +37,3 @@ private:
     QImage m_picture;
     VideoSurface* m_surface = nullptr;
 };
-
-QColor colourFromBgr(unsigned colour);

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "channels/clip_settings.h"
+#include "channels/fade.h"
+
+#include <QObject>
+#include <functional>
+
+class ChannelPanel;
+class DissolveTimer;
+class QAbstractButton;
+class QProgressBar;
+class TFFPlayer;
+
+// How the two channels reach the stage: each channel's window opacity and player volume,
+// set by its sliders, taken off or on air at once by "CUT" or over the transition time by
+// "DISSOLVE"; mute, the volume icons, "INVERT" and the playback speed.
+//
+// Owner of the dissolve timers and the fade state; all on the user-interface thread.
+class ChannelMixer : public QObject {
+    Q_OBJECT
+public:
+    struct Channel {
+        TFFPlayer* player;
+        ChannelPanel* panel;
+        QAbstractButton* cut;
+        QAbstractButton* dissolve;
+        QAbstractButton* mixVideo;
+        QAbstractButton* mixAudio;
+        QProgressBar* videoGauge;
+        QProgressBar* audioGauge;
+        QWidget* window = nullptr; // the output window, once it exists
+    };
+    struct Controls {
+        QAbstractButton* stageActive;
+        QAbstractButton* invert;        // "INVERT": the volume sliders crossfade
+        QAbstractButton* automaticPlay; // every dissolve also starts the selected channel
+    };
+    struct Hooks {
+        std::function<void()> play; // "PLAY"
+        // A dissolve tick of this channel: true when it was taken for a pending next clip.
+        std::function<bool(int channel)> nextClipTick;
+    };
+
+    ChannelMixer(Channel a, Channel b, Controls controls, Hooks hooks,
+                 ChannelClipSettings& clipSettings, const bool& handlersArmed,
+                 QObject* parent = nullptr);
+
+    void attachWindows(QWidget* layerA, QWidget* layerB);
+
+    void cut(int channel);
+    void dissolve(int channel);
+    // Starts the channel's dissolve timer as it is (a next clip waits for its tick).
+    void startTimer(int channel);
+    void stopTimer(int channel);
+    bool dissolving(int channel) const;
+    // A player stopped: both dissolves end where they are.
+    void stopDissolves();
+
+    // The window's opacity 0..255 and the player's volume, as the mix sees them.
+    int opacity(int channel) const;
+    void setOpacity(int channel, int opacity);
+    // The volume slider's handler: the player's volume, the read-out and the icons.
+    void volumeSliderChanged(int channel);
+    // The speed slider's position applied to the player (also used by loading).
+    void applySpeed(int channel);
+
+    const Fade& fade(int channel) const { return m_fades[index(channel)]; }
+
+private:
+    static int index(int channel) { return channel == 2 ? 1 : 0; }
+    Channel& at(int channel) { return m_channels[index(channel)]; }
+    const Channel& at(int channel) const { return m_channels[index(channel)]; }
+    int targetOpacity(int channel) const;
+    // "CUT" and "DISSOLVE" of a channel down (off air) or up; the two channels' buttons are
+    // exclusive groups.
+    void markOffAir(int channel, bool off);
+    void tick(int channel);
+    void wire(int channel);
+    void alphaChanged(int channel);
+
+    Channel m_channels[2];
+    Controls m_controls;
+    Hooks m_hooks;
+    ChannelClipSettings& m_clipSettings;
+    const bool& m_handlersArmed;
+    Fade m_fades[2];
+    DissolveTimer* m_timers[2];
+};

@@ -1,0 +1,512 @@
+#include "channels/playback_channels.h"
+
+#include "channels/channel_mixer.h"
+#include "channels/channel_panel.h"
+#include "channels/position_bar.h"
+#include "channels/video_filter_text.h"
+#include "data/show_database.h"
+#include "data/write_operation.h"
+#include "media/ff_player.h"
+#include "ui/dataset_grid.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QSlider>
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+const QStringList aspectCaptions = {"Original", "Fit", "4:3", "16:9", "1.85:1", "2.35:1"};
+const float aspectValues[6] = {0.0f, -1.0f, 1.3333334f, 1.7777778f, 1.85f, 2.35f};
+} // namespace
+
+template <class T> T* PlaybackChannels::control(const char* name) const
+{
+    auto* found = m_console->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        throw std::logic_error(std::string("the console has no control ") + name);
+    return found;
+}
+
+PlaybackChannels::PlaybackChannels(ShowDatabase& database, WriteOperation& write,
+                                   ChannelsHost& host, ChannelState& state, ChannelPanel* panelA,
+                                   ChannelPanel* panelB, QWidget* console, RenderMenu menu,
+                                   QObject* parent)
+    : QObject(parent)
+    , m_database(database)
+    , m_write(write)
+    , m_host(host)
+    , m_state(state)
+    , m_panels{panelA, panelB}
+    , m_console(console)
+    , m_menu(menu)
+    , m_players{new TFFPlayer(this), new TFFPlayer(this)}
+{
+    m_clipGrid = control<DatasetGrid>("elencoClip");
+    m_stageActive = control<QAbstractButton>("btnScreen1");
+    m_playAfterLoad = control<QAbstractButton>("chkPlayAfterLoad");
+    m_repeatPlaylist = control<QAbstractButton>("btnrepeatplaylist");
+    m_load = control<QPushButton>("btnPlayA");
+
+    const auto mixChannel = [this](int channel) {
+        const char* s = channel == 1 ? "A" : "B";
+        const auto named = [s](const char* stem) { return QByteArray(stem) + s; };
+        return ChannelMixer::Channel{
+            ThePlayer(channel),
+            panel(channel),
+            control<QAbstractButton>(named("btnCut")),
+            control<QAbstractButton>(channel == 1 ? "btnDissolve" : "btnDissolveB"),
+            control<QAbstractButton>(named("mixVideo")),
+            control<QAbstractButton>(named("mixAudio")),
+            control<QProgressBar>(named("fader")),
+            control<QProgressBar>(named("faderAudio"))};
+    };
+    m_mixer = new ChannelMixer(
+        mixChannel(1), mixChannel(2),
+        {m_stageActive, control<QAbstractButton>("btnAutoAudio"),
+         control<QAbstractButton>("btnAutomatic")},
+        {[this] { btnResumeClick(); }, [this](int channel) { return nextClipTick(channel); }},
+        m_state.clipSettings, m_state.handlersArmed, this);
+
+    wirePlayer(m_players[0], 1);
+    wirePlayer(m_players[1], 2);
+    wireControls();
+}
+
+PlaybackChannels::~PlaybackChannels()
+{
+    detachPlayers();
+}
+
+void PlaybackChannels::detachPlayers()
+{
+    for (TFFPlayer* player : m_players) {
+        player->OnFileOpen = nullptr;
+        player->OnPosition = nullptr;
+        player->OnState = nullptr;
+        player->Stop(true);
+    }
+}
+
+void PlaybackChannels::wirePlayer(TFFPlayer* player, int channel)
+{
+    player->Tag = channel;
+    player->setObjectName(channel == 1 ? "vA" : "vB");
+    player->OnFileOpen = [this](TFFPlayer* sender, int64_t duration, int width, int height, int&,
+                                int&) { vAFileOpen(sender, duration, width, height); };
+    player->OnPosition = [this](TFFPlayer* sender, int64_t pts) { vAPosition(sender, pts); };
+    player->OnState = [this](TFFPlayer* sender, TPlayState state) { vAState(sender, state); };
+    player->OnLog = [](TFFPlayer* sender, const QString& line) {
+        qInfo().noquote() << (sender->Tag == 2 ? "Player B:" : "Player A:") << line;
+    };
+}
+
+void PlaybackChannels::wireControls()
+{
+    connect(m_load, &QPushButton::clicked, this, &PlaybackChannels::btnPlayAClick);
+    connect(control<QPushButton>("btnResume"), &QPushButton::clicked, this,
+            &PlaybackChannels::btnResumeClick);
+    connect(control<QPushButton>("btnStopA"), &QPushButton::clicked, this,
+            &PlaybackChannels::btnStopAClick);
+    connect(control<QPushButton>("btnPauseA"), &QPushButton::clicked, this,
+            &PlaybackChannels::btnPauseAClick);
+    connect(control<QPushButton>("btnSetStartPoint"), &QPushButton::clicked, this,
+            [this] { btnSetStartPointClick(1); });
+    connect(control<QPushButton>("btnResetStartPoint"), &QPushButton::clicked, this,
+            [this] { btnSetStartPointClick(0); });
+
+    for (const int channel : {1, 2}) {
+        ChannelPanel* p = panel(channel);
+        PositionBar* bar = p->positionBar();
+        connect(bar, &QSlider::valueChanged, this, [this, channel] { seekFromBar(channel); });
+        connect(bar, &QSlider::sliderReleased, this, [this, channel] { seekFromBar(channel); });
+        const QList<QPushButton*>& aspects = p->aspectButtons();
+        for (int i = 0; i < aspects.size(); ++i)
+            connect(aspects.at(i), &QPushButton::clicked, this, [this, channel, i] {
+                if (m_state.handlersArmed)
+                    ThePlayer(channel)->setAspectRatio(aspectValues[i]);
+            });
+    }
+
+    // Direct Draw has no preview: choosing it turns both previews off, and a preview turned
+    // on while it is chosen goes off again.
+    connect(m_menu.video[1], &QAction::triggered, this, [this] {
+        panel(1)->setPreview(false);
+        panel(2)->setPreview(false);
+    });
+    for (const int channel : {1, 2})
+        connect(m_console->findChild<QPushButton*>(channel == 1 ? "previewAon" : "previewBon"),
+                &QPushButton::clicked, this, [this, channel] {
+                    if (directDraw())
+                        panel(channel)->setPreview(false);
+                });
+    for (const int channel : {1, 2})
+        connect(m_console->findChild<QPushButton*>(channel == 1 ? "previewAoff" : "previewBoff"),
+                &QPushButton::clicked, this, [this, channel] { panel(channel)->clearPreview(); });
+    connect(m_menu.support51, &QAction::triggered, this, [this](bool checked) {
+        if (checked)
+            m_menu.video[1]->trigger();
+    });
+}
+
+void PlaybackChannels::attachOutputs(QWidget* windowA, VideoSink* sinkA, QWidget* windowB,
+                                     VideoSink* sinkB)
+{
+    m_sinks[0] = sinkA;
+    m_sinks[1] = sinkB;
+    m_mixer->attachWindows(windowA, windowB);
+}
+
+TFFPlayer* PlaybackChannels::ThePlayer(int channel) const
+{
+    return m_players[channel == 2 ? 1 : 0];
+}
+
+VideoSink* PlaybackChannels::TheHandle(int channel) const
+{
+    return m_sinks[channel == 2 ? 1 : 0];
+}
+
+QSlider* PlaybackChannels::TheTrackBar(int channel) const
+{
+    return panel(channel)->positionBar();
+}
+
+QSlider* PlaybackChannels::TheSpeed(int channel) const
+{
+    return panel(channel)->speedSlider();
+}
+
+QSlider* PlaybackChannels::TheVolume(int channel) const
+{
+    return panel(channel)->volumeSlider();
+}
+
+void PlaybackChannels::livello(bool on)
+{
+    for (TFFPlayer* player : m_players)
+        player->setAudioHook(on);
+}
+
+bool PlaybackChannels::directDraw() const
+{
+    return m_menu.video[1]->isChecked();
+}
+
+void PlaybackChannels::btnPlayAClick()
+{
+    ReadDataset& clip = m_database.playlist;
+    if (clip.isEmpty())
+        return;
+    const int c = m_state.selectedChannel;
+    ChannelPanel* p = panel(c);
+    TFFPlayer* player = ThePlayer(c);
+    livello(false);
+    const auto hooksOn = qScopeGuard([this] { livello(true); });
+
+    if (directDraw() && !m_stageActive->isChecked()) {
+        m_host.showError("Stage not active.");
+        return;
+    }
+    if (m_mixer->dissolving(1) && m_state.nextClipChannel == 0)
+        return;
+    const QString file = clip.text("file");
+    if (!QFileInfo::exists(file)) {
+        m_host.showError("Media not linked.");
+        return;
+    }
+    const auto loadChecked = [this](const char* name) {
+        return control<QAbstractButton>(name)->isChecked();
+    };
+
+    reset_info(c);
+    if (auto* patternOff = m_console->findChild<QAbstractButton*>("btnPatternOff")) {
+        patternOff->click();
+        patternOff->setChecked(true);
+    }
+    if (loadChecked("chkLoadSpeedValue")) {
+        QSlider* speed = TheSpeed(c);
+        const QSignalBlocker quiet(speed); // applied once, just below
+        speed->setValue(int(clip.integer("speed")));
+    }
+    m_mixer->applySpeed(c);
+    p->clearPreview();
+    p->setEndStatus(clip.text("status"));
+    m_state.codice(c) = int(clip.integer("codice"));
+    ClipSettings& s = m_state.clipSettings[c];
+    s.FAzione1 = int(clip.integer("azione_iniziale"));
+    s.FAzione2 = int(clip.integer("azione_finale"));
+    if (loadChecked("chkLoadVolumeValue"))
+        TheVolume(c)->setValue(TheVolume(c)->maximum() - int(clip.integer("volume")));
+    const bool loadFilters = loadChecked("chkLoadFilters");
+    if (loadFilters) {
+        const auto real = [&clip](const char* column) { return clip.value(column).toDouble(); };
+        const auto whole = [&clip](const char* column) { return int(clip.integer(column)); };
+        s.FBrightness = real("brightness");
+        s.FSaturation = real("saturation");
+        s.FHue = real("hue");
+        s.FCrop = whole("crop");
+        s.FCropX = whole("cropx");
+        s.FCropY = whole("cropy");
+        s.FCropW = whole("cropw");
+        s.FCropH = whole("croph");
+        s.FPerspective = whole("perspective");
+        int* corners[8] = {&s.Fx0, &s.Fy0, &s.Fx1, &s.Fy1, &s.Fx2, &s.Fy2, &s.Fx3, &s.Fy3};
+        const char* cornerColumns[8] = {"x0", "y0", "x1", "y1", "x2", "y2", "x3", "y3"};
+        for (int i = 0; i < 8; ++i)
+            *corners[i] = whole(cornerColumns[i]);
+        s.FColor = whole("color");
+        double* balance[9] = {&s.Frs, &s.Fgs, &s.Fbs, &s.Frm, &s.Fgm,
+                              &s.Fbm, &s.Frh, &s.Fgh, &s.Fbh};
+        const char* balanceColumns[9] = {"rs", "gs", "bs", "rm", "gm", "bm", "rh", "gh", "bh"};
+        for (int i = 0; i < 9; ++i)
+            *balance[i] = real(balanceColumns[i]);
+        s.FRotation = whole("rotation");
+        s.FAngle = real("angle");
+        s.FRuota = whole("ruota");
+        s.FBlur = whole("blur");
+        s.FCroma = whole("croma");
+        s.FCromaLR = whole("cromaLR");
+        s.FFiltro = clip.text("filtro");
+        s.FAlpha = whole("opacity");
+    }
+    if (directDraw()) {
+        panel(1)->setPreview(false);
+        panel(2)->setPreview(false);
+    } else {
+        p->setPreview(clip.integer("preview") == 1);
+    }
+    s.FIn = clip.integer("start");
+    p->showStartPoint(s.FIn);
+    s.FOut = clip.integer("end");
+    s.FWidth = int(clip.integer("w"));
+    s.FHeight = int(clip.integer("h"));
+    s.FDuration = clip.integer("duratams");
+    s.FMonitor = int(clip.integer("monitor"));
+    s.FNomeLayout = clip.text("nomelayout");
+    s.FChangeA = int(clip.integer("changeA"));
+    s.FChangeB = int(clip.integer("changeB"));
+    s.FChangeBG = int(clip.integer("changeBG"));
+    if (!m_database.layoutdb1.locate("nome", s.FNomeLayout) && s.FMonitor == 1)
+        m_host.showWarning("Stage " + s.FNomeLayout + " not found");
+    const bool flip = clip.integer("vflip") == 1;
+    p->setVerticalFlip(flip);
+    player->setVerticalFlip(flip);
+    p->deinterlaceButton()->setChecked(clip.integer("deinterlace") == 1);
+    p->transitionTime()->setValue(int(clip.integer("trxtime")));
+    if (loadFilters)
+        ImpostaFiltri(c);
+    videoclip(file, c);
+}
+
+void PlaybackChannels::reset_info(int channel)
+{
+    panel(channel)->resetInfo();
+    m_state.codice(channel) = -1;
+    ClipSettings& clip = m_state.clipSettings[channel];
+    clip.FIn = 0;
+    clip.FOut = 0;
+    if (control<QAbstractButton>("chkLoadFilters")->isChecked())
+        clip.resetFilters();
+}
+
+void PlaybackChannels::ImpostaFiltri(int channel)
+{
+    const ClipSettings& s = m_state.clipSettings[channel];
+    panel(channel)->showColourBars(int(-(s.FBrightness * 10)), int(100 - s.FSaturation * 10),
+                                   int(-(s.FHue * 100 / M_PI)));
+    panel(channel)->alphaSlider()->setValue(255 - s.FAlpha);
+}
+
+void PlaybackChannels::videoclip(const QString& file, int channel)
+{
+    TFFPlayer* player = ThePlayer(channel);
+    ChannelPanel* p = panel(channel);
+    player->setDeinterlace(p->deinterlaceButton()->isChecked());
+    player->setVideoFilters(p->filterOnButton()->isChecked()
+                                ? videoFilterText(m_state.clipSettings[channel])
+                                : QString());
+    // Every renderer entry draws on the same surface and plays through SDL's default output;
+    // the choice is kept on the player, and Direct Draw keeps its console rules.
+    const TVideoDriver videoDrivers[3] = {vdDefault, vdDirectDraw, vdGDI};
+    const TAudioDriver audioDrivers[3] = {adDefault, adDirectSound, adWaveOut};
+    player->VideoDriver = vdDefault;
+    player->AudioDriver = adDefault;
+    for (int i = 0; i < 3; ++i) {
+        if (m_menu.video[i]->isChecked())
+            player->VideoDriver = videoDrivers[i];
+        if (m_menu.audio[i]->isChecked())
+            player->AudioDriver = audioDrivers[i];
+    }
+    player->setAudioChannels(m_menu.support51->isChecked() ? 6 : 2);
+    player->Open(file, TheHandle(channel), !m_playAfterLoad->isChecked());
+}
+
+void PlaybackChannels::vAFileOpen(TFFPlayer* sender, int64_t duration, int frameWidth,
+                                  int frameHeight)
+{
+    if (!m_state.handlersArmed)
+        return;
+    const int c = sender->Tag;
+    ChannelPanel* p = panel(c);
+    const ClipSettings& s = m_state.clipSettings[c];
+    livello(false);
+    const ReadDataset& clip = m_database.playlist;
+    p->showTitle(clip.text("titolo"));
+    p->showFormat(sender->FormatName());
+    if (frameWidth > 0) {
+        if (!control<QAbstractButton>("chkLoadAspectRatio")->isChecked()) {
+            p->showAspect(QString::number(sender->VideoAspect(), 'f', 2));
+        } else {
+            const QString stored = clip.text("aspectratio");
+            const auto at = aspectCaptions.indexOf(stored);
+            if (at >= 0)
+                p->aspectButtons().at(at)->setChecked(true);
+            p->showAspect(stored);
+        }
+    }
+    p->showDuration(s.FDuration);
+    p->showResolution(frameWidth, frameHeight);
+    sender->setStartTime(s.FIn);
+    p->preparePositionBar(s.FIn, s.FDuration, duration > 0);
+    livello(true);
+}
+
+void PlaybackChannels::btnResumeClick()
+{
+    const int c = m_state.selectedChannel;
+    TFFPlayer* player = ThePlayer(c);
+    livello(false);
+    if (player->PlayState() == psEnd)
+        player->Seek(0, sfBackward); // the file's beginning, not the start point
+    player->Resume();
+    m_host.ApplyClipStage(c);
+    if (m_state.clipSettings[c].FAzione1 != -1)
+        m_host.runAction(m_state.clipSettings[c].FAzione1);
+    livello(true);
+}
+
+void PlaybackChannels::btnStopAClick()
+{
+    const int c = m_state.selectedChannel;
+    livello(false);
+    ThePlayer(c)->Stop(true);
+    reset_info(c);
+    livello(true);
+}
+
+void PlaybackChannels::btnPauseAClick()
+{
+    livello(false);
+    ThePlayer(m_state.selectedChannel)->TogglePause();
+    livello(true);
+}
+
+void PlaybackChannels::btnSetStartPointClick(int tag)
+{
+    const int c = m_state.selectedChannel;
+    const int k = m_state.codice(c);
+    if (k == -1)
+        return;
+    livello(false);
+    const auto hooksOn = qScopeGuard([this] { livello(true); });
+    ClipSettings& s = m_state.clipSettings[c];
+    WriteDataset& clips = m_database.p;
+    clips.setFilter(R"("codice" = ?)", {k});
+    bool found = false;
+    const bool written = m_write.run(
+        {&clips},
+        [&] {
+            found = clips.locate("codice", k);
+            if (!found)
+                return;
+            s.FIn = tag == 1 ? ThePlayer(c)->CurrentPTS() : 0;
+            clips.setValue("start", QVariant::fromValue(s.FIn));
+            panel(c)->showStartPoint(s.FIn);
+        },
+        [&] {
+            if (found)
+                m_host.refreshAfterWrite(k);
+        });
+    if (written && found)
+        m_host.showSaved(c);
+}
+
+void PlaybackChannels::seekFromBar(int channel)
+{
+    ChannelPanel* p = panel(channel);
+    PositionBar* bar = p->positionBar();
+    const Qt::MouseButtons held = QGuiApplication::mouseButtons();
+    if (p->FTrackChanging || bar->isSliderDown() || (held & (Qt::LeftButton | Qt::RightButton)))
+        return;
+    if (bar->maximum() <= 0)
+        return;
+    const qint64 duration = m_state.clipSettings[channel].FDuration;
+    ThePlayer(channel)->Seek(duration * bar->value() / bar->maximum());
+}
+
+void PlaybackChannels::vAPosition(TFFPlayer* sender, int64_t pts)
+{
+    const int c = sender->Tag;
+    const ClipSettings& s = m_state.clipSettings[c];
+    ChannelPanel* p = panel(c);
+    // The exact length comes once, at the end of the stream.
+    if (pts == s.FDuration && p->endStatus() == "LOOP")
+        sender->Seek(s.FIn, sfBackward);
+    p->showPosition(pts, s.FDuration);
+    if (p->previewOn())
+        p->showPreview(sender->CurrentFrame());
+}
+
+void PlaybackChannels::vAState(TFFPlayer* sender, TPlayState state)
+{
+    const int c = sender->Tag;
+    panel(c)->showState(state);
+    if (state == psStop) {
+        panel(c)->clearPreview();
+        if (m_stageActive->isChecked())
+            m_host.showLayerColour(c);
+        m_mixer->stopDissolves();
+    } else if (state == psEnd) {
+        endReached(c);
+    }
+}
+
+void PlaybackChannels::endReached(int c)
+{
+    const ClipSettings& s = m_state.clipSettings[c];
+    if (s.FAzione2 != -1)
+        m_host.runAction(s.FAzione2);
+    const QString status = panel(c)->endStatus();
+    if (status == "BLACK") {
+        ThePlayer(c)->Stop(false);
+        return;
+    }
+    ReadDataset& clips = m_database.playlist;
+    if (status != "NEXT CLIP" || clips.isEmpty())
+        return;
+    if (!clips.locate("codice", m_state.codice(c)))
+        clips.first();
+    else if (!clips.next() && m_repeatPlaylist->isChecked())
+        clips.first();
+    m_clipGrid->showCursor();
+    m_state.nextClipChannel = c;
+    m_mixer->startTimer(c);
+}
+
+bool PlaybackChannels::nextClipTick(int channel)
+{
+    if (m_state.nextClipChannel != channel)
+        return false;
+    m_mixer->stopTimer(channel);
+    m_state.nextClipChannel = 0;
+    m_playAfterLoad->setChecked(true); // not stored: the operator's choice stays on file
+    m_load->click();
+    return true;
+}

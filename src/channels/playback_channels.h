@@ -1,0 +1,120 @@
+#pragma once
+
+#include "channels/channel_state.h"
+#include "media/player_types.h"
+
+#include <QObject>
+
+class ChannelMixer;
+class ChannelPanel;
+class DatasetGrid;
+class QAbstractButton;
+class QAction;
+class QPushButton;
+class QScrollBar;
+class QSlider;
+class ShowDatabase;
+class TFFPlayer;
+class VideoSink;
+class WriteOperation;
+
+// What the channels ask of the rest of the console.
+class ChannelsHost {
+public:
+    virtual ~ChannelsHost() = default;
+    // The starting clip's own stage.
+    virtual void ApplyClipStage(int channel) = 0;
+    // Puts the action list's cursor on the action with this id and runs it as the action
+    // pad does; an unknown id runs the action under the cursor.
+    virtual void runAction(int id) = 0;
+    // After a clip was written: the lists again, with that clip selected.
+    virtual void refreshAfterWrite(int clip) = 0;
+    // The layer window drops the last picture and shows its own colour.
+    virtual void showLayerColour(int channel) = 0;
+    // The channel's "SAVED" label, for a moment.
+    virtual void showSaved(int channel) = 0;
+    virtual void showError(const QString& text) = 0;
+    virtual void showWarning(const QString& text) = 0;
+};
+
+// The two playback channels, Player A (1) and Player B (2): loading a clip with its stored
+// settings, starting, stopping and pausing, the start point and aspect buttons, the
+// position and state reports with the end of each clip, and the mix (ChannelMixer).
+//
+// Owns both players; everything runs on the user-interface thread, where the players
+// deliver their reports.
+class PlaybackChannels : public QObject {
+    Q_OBJECT
+public:
+    // The menu entries the players' outputs follow.
+    struct RenderMenu {
+        QAction* video[3]; // "Default", "Direct Draw", "GDI"
+        QAction* audio[3]; // "Default", "Direct SOUND", "wave Out"
+        QAction* support51;
+    };
+
+    // `console` holds the named controls of the channels (transport, mixer, preferences,
+    // stage and pattern pages).
+    PlaybackChannels(ShowDatabase& database, WriteOperation& write, ChannelsHost& host,
+                     ChannelState& state, ChannelPanel* panelA, ChannelPanel* panelB,
+                     QWidget* console, RenderMenu menu, QObject* parent = nullptr);
+    ~PlaybackChannels() override;
+
+    // The players draw on these from now on.
+    void attachOutputs(QWidget* windowA, VideoSink* sinkA, QWidget* windowB, VideoSink* sinkB);
+
+    TFFPlayer* ThePlayer(int channel) const;
+    VideoSink* TheHandle(int channel) const;
+    QSlider* TheTrackBar(int channel) const;
+    QSlider* TheSpeed(int channel) const;
+    QSlider* TheVolume(int channel) const;
+    ChannelPanel* panel(int channel) const { return m_panels[channel == 2 ? 1 : 0]; }
+    ChannelMixer& mixer() const { return *m_mixer; }
+
+    void btnPlayAClick();  // "LOAD"
+    void btnResumeClick(); // "PLAY"
+    void btnStopAClick();  // "STOP"
+    void btnPauseAClick(); // "PAUSE"
+    void videoclip(const QString& file, int channel);
+    // The channel reset: empty panel, no clip, start point 0, neutral filters when "Load
+    // filters" is ticked.
+    void reset_info(int channel);
+    // "SET START POINT" (tag 1) and "RESET START POINT" (tag 0).
+    void btnSetStartPointClick(int tag);
+    // The level meters' audio hooks of both players (`livello`).
+    void livello(bool on);
+    // Stops both players and forgets their handlers (shutdown).
+    void detachPlayers();
+
+    // Reports of the players.
+    void vAFileOpen(TFFPlayer* sender, int64_t duration, int frameWidth, int frameHeight);
+    void vAPosition(TFFPlayer* sender, int64_t pts);
+    void vAState(TFFPlayer* sender, TPlayState state);
+
+private:
+    template <class T> T* control(const char* name) const;
+    void wirePlayer(TFFPlayer* player, int channel);
+    void wireControls();
+    void endReached(int channel);
+    void seekFromBar(int channel);
+    // Loads the channel's filter values into its colour bars and opacity slider.
+    void ImpostaFiltri(int channel);
+    bool directDraw() const;
+    bool nextClipTick(int channel);
+
+    ShowDatabase& m_database;
+    WriteOperation& m_write;
+    ChannelsHost& m_host;
+    ChannelState& m_state;
+    ChannelPanel* m_panels[2];
+    QWidget* m_console;
+    RenderMenu m_menu;
+    TFFPlayer* m_players[2];
+    ChannelMixer* m_mixer;
+    VideoSink* m_sinks[2] = {};
+    DatasetGrid* m_clipGrid;
+    QAbstractButton* m_stageActive;
+    QAbstractButton* m_playAfterLoad;
+    QAbstractButton* m_repeatPlaylist;
+    QPushButton* m_load;
+};
