@@ -1,5 +1,6 @@
 #include "core/console.h"
 
+#include "channels/playback_channels.h"
 #include "core/main_window.h"
 #include "stage/output_window.h"
 #include "ui/text_prompt.h"
@@ -21,7 +22,11 @@ Console::Console(SettingsFiles settings, PlatformServices services)
 {
 }
 
-Console::~Console() = default;
+Console::~Console()
+{
+    // The players draw on the output windows: they stop before the windows go.
+    m_main->channels().detachPlayers();
+}
 
 bool Console::start()
 {

@@ -851,7 +851,8 @@ void PlaybackSession::refreshVideo(double& remaining)
         m_firstPictureShown = true;
         m_pictures->next();
         if (m_paused && wasFirst && m_settings.paused) {
-            notify(2, psPause); // opened paused: the first picture is on screen
+            reportPosition(frame->pts, false); // not reported yet: sets CurrentPTS
+            notify(2, psPause);                // opened paused: the first picture is on screen
             return;
         }
         if (m_paused && showNow && !m_step)
@@ -902,7 +903,11 @@ bool PlaybackSession::togglePause()
     std::lock_guard lock(m_control);
     const bool pausing = !m_paused;
     if (!pausing) {
-        m_frameTimer += MediaClock::now() - m_videoClock.lastUpdated();
+        // The picture timer skips the time spent paused; before the first picture (a resume
+        // right after a paused open) there is nothing to skip.
+        const double updated = m_videoClock.lastUpdated();
+        if (updated > 0)
+            m_frameTimer += MediaClock::now() - updated;
         m_reportPositions = true;
     }
     m_videoClock.setPaused(pausing);

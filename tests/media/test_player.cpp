@@ -105,6 +105,17 @@ private slots:
         QCOMPARE(probe.states.size(), 2); // a seek changes no state
     }
 
+    void resumeRightAfterAPausedOpenPlays()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("clip_mpeg4.avi"), &sink, true));
+        player.Resume(); // before the first picture is on screen
+        QTRY_VERIFY(sink.count() > 5);
+        QVERIFY(player.CurrentPTS() > 100000);
+    }
+
     void pauseResumeAndStep()
     {
         RecordingSink sink;

@@ -1,0 +1,678 @@
+// The two channels on a started console: real players on generated media, the real show
+// database, the output windows of the console.
+#include "channels/channel_mixer.h"
+#include "channels/channel_panel.h"
+#include "channels/fade.h"
+#include "channels/position_bar.h"
+#include "channels/video_filter_text.h"
+#include "core/main_menu.h"
+#include "media/ff_player.h"
+#include "media/test_media.h"
+#include "support/modal_answers.h"
+#include "support/started_console.h"
+#include "ui/dataset_grid.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+void seedPlaylist(const ShowFixture& fixture)
+{
+    fixture.exec(R"(insert into "liste" values ('Show', 1))");
+}
+
+// A console on a show with one playlist, "Show", and the clips a test adds to it.
+struct Show : StartedConsole {
+    Show()
+        : StartedConsole(seedPlaylist)
+    {
+    }
+
+    // Adds the files as clips, the way the operator does; returns their "codice" in order.
+    QList<int> add(const QStringList& files)
+    {
+        main->addClips(files);
+        QList<int> codes;
+        for (const QString& file : files)
+            codes.append(
+                fixture.scalar(R"(select max("codice") from "playlist" where "file" = ?)", {file})
+                    .toInt());
+        return codes;
+    }
+    int add(const QString& file) { return add(QStringList{file}).first(); }
+
+    // Changes stored columns of a clip, as the clip menus would, and shows them again.
+    void set(int clip, const QString& assignments, const QVariantList& values = {})
+    {
+        QVariantList parameters = values;
+        parameters.append(clip);
+        fixture.exec(
+            QStringLiteral(R"(update "playlist" set %1 where "codice" = ?)").arg(assignments),
+            parameters);
+        main->AggiornaElementi(clip, "Show", child<QLabel>("stageOnAir")->text(), 0, 1);
+    }
+
+    void select(int clip)
+    {
+        QVERIFY(main->database().playlist.locate("codice", clip));
+        child<DatasetGrid>("elencoClip")->showCursor();
+    }
+
+    // "A" or "B", the clip in the grid, "LOAD".
+    void load(int channel, int clip, bool playAfterLoad = false)
+    {
+        child<QPushButton>(channel == 1 ? "btnLayerA" : "btnLayerB")->click();
+        child<QPushButton>("chkPlayAfterLoad")->setChecked(playAfterLoad);
+        select(clip);
+        child<QPushButton>("btnPlayA")->click();
+    }
+
+    TFFPlayer* player(int channel) const { return main->channels().ThePlayer(channel); }
+    ChannelPanel* panel(int channel) const { return main->panel(channel); }
+    ChannelMixer& mixer() const { return main->channels().mixer(); }
+    QString label(const char* name) const { return child<QLabel>(name)->text(); }
+    void click(const char* name) const { child<QPushButton>(name)->click(); }
+    void stageActive() const { child<QPushButton>("btnScreen1")->click(); }
+
+    // Every position the player reports from now on.
+    QList<int64_t>* recordPositions(int channel)
+    {
+        auto positions = std::make_shared<QList<int64_t>>();
+        TFFPlayer* p = player(channel);
+        auto forward = p->OnPosition;
+        p->OnPosition = [positions, forward](TFFPlayer* sender, int64_t pts) {
+            positions->append(pts);
+            forward(sender, pts);
+        };
+        m_recorded.push_back(positions);
+        return positions.get();
+    }
+
+private:
+    std::vector<std::shared_ptr<QList<int64_t>>> m_recorded;
+};
+
+ClipSettings neutral()
+{
+    return ClipSettings{};
+}
+} // namespace
+
+Q_DECLARE_METATYPE(ClipSettings)
+
+class TestChannels : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        // Numbers in filter texts use "." whatever the operator's language.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    }
+
+    void filterText_data()
+    {
+        QTest::addColumn<ClipSettings>("clip");
+        QTest::addColumn<QString>("text");
+        ClipSettings clip = neutral();
+        QTest::newRow("neutral") << clip << "hue=b=0.00:s=1.00:H=0.00";
+        clip.FRuota = 0;
+        QTest::newRow("ruota 0") << clip << "hue=b=0.00:s=1.00:H=0.00,transpose=dir=0";
+        clip = neutral();
+        clip.FCrop = 1;
+        clip.FCropX = 10;
+        clip.FCropY = 20;
+        clip.FCropW = 330;
+        clip.FCropH = 260;
+        clip.FBrightness = -0.25;
+        QTest::newRow("crop edges")
+            << clip << "hue=b=-0.25:s=1.00:H=0.00,crop=w=320:h=240:x=10:y=20";
+        clip = neutral();
+        clip.FPerspective = 1;
+        clip.Fx1 = 320;
+        clip.Fy2 = 240;
+        clip.Fx3 = 320;
+        clip.Fy3 = 240;
+        clip.FBlur = 1;
+        clip.FCroma = 2;
+        clip.FCromaLR = 5;
+        QTest::newRow("perspective, blur")
+            << clip
+            << "hue=b=0.00:s=1.00:H=0.00,perspective=0:0:320:0:0:240:320:240:sense=1,"
+               "boxblur=lr=5:lp=2";
+        clip = neutral();
+        clip.FColor = 1;
+        clip.Frs = 0.1;
+        clip.Fbh = -0.5;
+        clip.FRotation = 1;
+        clip.FAngle = 0.5;
+        clip.FRuota = 1;
+        clip.FFiltro = ",hflip";
+        QTest::newRow("everything in order")
+            << clip
+            << "hue=b=0.00:s=1.00:H=0.00,colorbalance=rs=0.10:gs=0.00:bs=0.00:rm=0.00:gm=0.00:"
+               "bm=0.00:rh=0.00:gh=0.00:bh=-0.50,rotate=0.50*PI*t:bilinear=0,transpose=dir=1,"
+               "hflip";
+    }
+    void filterText()
+    {
+        QFETCH(ClipSettings, clip);
+        QFETCH(QString, text);
+        QCOMPARE(videoFilterText(clip), text);
+    }
+
+    void fadeSteps_data()
+    {
+        QTest::addColumn<int>("opacity");
+        QTest::addColumn<int>("target");
+        QTest::addColumn<bool>("fadesOut");
+        QTest::addColumn<int>("ends");
+        QTest::newRow("in from 0") << 0 << 255 << false << 255;
+        QTest::newRow("out from 255") << 255 << 255 << true << 0;
+        QTest::newRow("128 is above half of 255") << 128 << 255 << true << 0;
+        QTest::newRow("127 is not") << 127 << 255 << false << 255;
+        QTest::newRow("100 is not") << 100 << 255 << false << 255;
+        QTest::newRow("above half of 100") << 51 << 100 << true << 0;
+    }
+    void fadeSteps()
+    {
+        QFETCH(int, opacity);
+        QFETCH(int, target);
+        QFETCH(bool, fadesOut);
+        QFETCH(int, ends);
+        Fade fade;
+        fade.start(opacity, 0, target, 100, true, true, 2);
+        QCOMPARE(fade.FadeVideoOut, fadesOut);
+        QCOMPARE(fade.FadeAudioOut, false); // silent sound comes in
+        QCOMPARE(fade.FadeAlphaStep, target / 60.0);
+        int ticks = 1;
+        while (!fade.tick())
+            ++ticks;
+        QCOMPARE(ticks, 61);
+        // The last tick goes one step beyond the end; the opacity stays in its range.
+        QCOMPARE(fade.opacity(), std::clamp(ends + (fadesOut ? -1 : 1) * target / 60, 0, 255));
+    }
+
+    void countdownAndPositionBar_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<qint64>("duration");
+        QTest::addColumn<qint64>("pts");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("colour");
+        QTest::newRow("remaining, far") << 1 << 100000000LL << 10000000LL << "00:01:30.000"
+                                        << "#ffffff";
+        QTest::newRow("remaining 29.9 s") << 1 << 40000000LL << 10100000LL << "00:00:29.900"
+                                          << "#ff8042";
+        QTest::newRow("remaining 9.9 s") << 1 << 40000000LL << 30100000LL << "00:00:09.900"
+                                         << "#ff0000";
+        QTest::newRow("elapsed, near the end") << 2 << 40000000LL << 30100000LL << "00:00:30.100"
+                                               << "#ff0000";
+        QTest::newRow("no length: elapsed in white") << 1 << 0LL << 3000000LL << "00:00:03.000"
+                                                     << "#ffffff";
+    }
+    void countdownAndPositionBar()
+    {
+        QFETCH(int, mode);
+        QFETCH(qint64, duration);
+        QFETCH(qint64, pts);
+        QFETCH(QString, text);
+        QFETCH(QString, colour);
+        ChannelPanel panel(1);
+        if (mode == 2)
+            QTest::mouseClick(panel.findChild<QLabel*>("CountDownA"), Qt::LeftButton);
+        QCOMPARE(panel.countdownMode(), mode);
+        panel.positionBar()->setRange(0, 400);
+        panel.showPosition(pts, duration);
+        const QLabel* countdown = panel.findChild<QLabel*>("CountDownA");
+        QCOMPARE(countdown->text(), text);
+        QVERIFY2(countdown->styleSheet().contains(colour), qPrintable(countdown->styleSheet()));
+        const int expected = duration > 0 ? int(400 * pts / duration) : 0;
+        QCOMPARE(panel.positionBar()->value(), expected);
+        QCOMPARE(panel.positionBar()->selectionEnd(), expected);
+    }
+
+    void draggingTheBarMovesOnlyTheSelection()
+    {
+        ChannelPanel panel(2);
+        PositionBar* bar = panel.positionBar();
+        bar->setRange(0, 100);
+        panel.showPosition(1000000, 10000000);
+        QCOMPARE(bar->value(), 10);
+        bar->setSliderDown(true); // the operator holds the thumb
+        panel.showPosition(5000000, 10000000);
+        QCOMPARE(bar->value(), 10);
+        QCOMPARE(bar->selectionEnd(), 50);
+    }
+
+    void endStatusButtonCycles()
+    {
+        ChannelPanel panel(1);
+        auto* status = panel.findChild<QPushButton*>("status");
+        panel.setEndStatus("LOOP");
+        QStringList seen;
+        for (int i = 0; i < 4; ++i) {
+            status->click();
+            seen.append(panel.endStatus());
+        }
+        QCOMPARE(seen, QStringList({"LAST FRAME", "BLACK", "NEXT CLIP", "LOOP"}));
+        panel.setEndStatus({});
+        status->click();
+        QCOMPARE(panel.endStatus(), QString());
+    }
+
+    void loadOpensTheClipPausedAtItsStartPoint()
+    {
+        Show show;
+        const int clip = show.add(media("clip_6s.mp4"));
+        show.set(clip, R"("start" = 2000000, "status" = 'LOOP', "trxtime" = 4, "vflip" = 1)");
+        show.load(1, clip);
+        TFFPlayer* vA = show.player(1);
+        QCOMPARE(vA->FileName(), media("clip_6s.mp4"));
+        QCOMPARE(show.main->codiceA, clip);
+        QCOMPARE(show.label("titolo"), QString("clip_6s"));
+        QVERIFY(show.label("tipo").contains("mp4"));
+        QCOMPARE(show.label("ris"), QString("160x120"));
+        QCOMPARE(show.label("aratio"), QString("Original")); // "Load aspect ratio" is ticked
+        QVERIFY(show.child<QPushButton>("btnOriginal")->isChecked());
+        QCOMPARE(show.label("txtStartA"), QString("00:00:02.000"));
+        QCOMPARE(show.child<QPushButton>("status")->text(), QString("LOOP"));
+        QCOMPARE(show.panel(1)->transitionTime()->value(), 4);
+        QVERIFY(vA->VerticalFlip());
+        QVERIFY(show.child<QPushButton>("verticalFlipOn")->isChecked());
+        QCOMPARE(vA->VideoFilters(), QString("hue=b=0.00:s=1.00:H=0.00"));
+        QTRY_COMPARE(show.label("pausedA"), QString("PAUSED"));
+        QTRY_VERIFY(vA->CurrentPTS() >= 1900000);
+        QVERIFY(vA->CurrentPTS() < 2500000);
+        // The thumb stands at a third of the bar.
+        PositionBar* bar = show.panel(1)->positionBar();
+        QVERIFY(std::abs(bar->value() - bar->maximum() / 3) <= 1);
+        QCOMPARE(show.main->codiceB, -1); // Player B was not touched
+
+        show.click("btnResume");
+        QTRY_COMPARE(show.label("pausedA"), QString("PLAYING"));
+        QTRY_VERIFY(vA->CurrentPTS() > 2300000);
+        QVERIFY(show.label("CountDownA") < QString("00:00:04.000")); // remaining time
+        show.click("btnStopA");
+        QCOMPARE(show.label("pausedA"), QString("STOPPED"));
+        QCOMPARE(show.label("titolo"), QString("Add a clip"));
+        QCOMPARE(show.main->codiceA, -1);
+        QVERIFY(vA->FileName().isEmpty());
+
+        // Without "Load aspect ratio" the stream's own aspect shows, with two decimals.
+        show.child<QCheckBox>("chkLoadAspectRatio")->setChecked(false);
+        show.set(clip, R"("aspectratio" = '16:9')");
+        show.load(1, clip);
+        QCOMPARE(show.label("aratio"), QString("1.33"));
+    }
+
+    void refusedLoadsLeaveTheChannelAsItWas()
+    {
+        Show show;
+        QTemporaryDir dir;
+        const QString gone = dir.filePath("gone.mp4");
+        QVERIFY(QFile::copy(media("clip_h264.mp4"), gone));
+        const QList<int> clips = show.add({media("clip_vp9.webm"), gone});
+        QFile::remove(gone);
+        show.load(2, clips[0]);
+        QCOMPARE(show.main->codiceB, clips[0]);
+
+        ModalAnswers answers;
+        answers.button("OK");
+        show.load(2, clips[1]);
+        QCOMPARE(answers.seen, QStringList{"Media not linked."});
+        QCOMPARE(show.main->codiceB, clips[0]);
+        QCOMPARE(show.label("titoloB"), QString("clip_vp9"));
+        QCOMPARE(show.player(2)->FileName(), media("clip_vp9.webm"));
+
+        // Direct Draw needs the stage on air.
+        show.main->mainMenu()->action("Options/Render video/Direct Draw")->trigger();
+        answers.button("OK");
+        show.load(2, clips[0]);
+        QCOMPARE(answers.seen.last(), QString("Stage not active."));
+        QCOMPARE(show.main->codiceB, clips[0]);
+    }
+
+    void missingStageWarnsOnlyForAnAutoloadClip()
+    {
+        Show show;
+        const QList<int> clips = show.add({media("clip_vp9.webm"), media("clip_mpeg4.avi")});
+        show.set(clips[0], R"("nomelayout" = 'Gone', "monitor" = 1)");
+        show.set(clips[1], R"("nomelayout" = 'Gone', "monitor" = 0)");
+        ModalAnswers answers;
+        answers.button("OK");
+        show.load(1, clips[0]);
+        show.load(1, clips[1]);
+        QCOMPARE(answers.seen, QStringList{"Stage Gone not found"});
+        QCOMPARE(show.main->codiceA, clips[1]); // both loaded
+    }
+
+    void filtersFollowLoadFiltersAndFilterOn()
+    {
+        Show show;
+        const QList<int> clips = show.add({media("clip_vp9.webm"), media("clip_mpeg4.avi")});
+        show.set(clips[0], R"("crop" = 1, "cropx" = 10, "cropy" = 20, "cropw" = 330,
+            "croph" = 260, "opacity" = 200, "ruota" = 0, "brightness" = 0.5)");
+        show.load(1, clips[0]);
+        const QString cropped = "hue=b=0.50:s=1.00:H=0.00,crop=w=320:h=240:x=10:y=20,"
+                                "transpose=dir=0";
+        QCOMPARE(show.player(1)->VideoFilters(), cropped);
+        QCOMPARE(show.panel(1)->alphaSlider()->value(), 55);
+        QCOMPARE(show.child<QSlider>("b")->value(), -5);
+
+        show.child<QCheckBox>("chkLoadFilters")->setChecked(false);
+        show.load(1, clips[1]);
+        QCOMPARE(show.main->codiceA, clips[1]);
+        QCOMPARE(show.player(1)->VideoFilters(), cropped);
+        QCOMPARE(show.main->clipSettings[1].FAlpha, 200);
+
+        show.click("btnFilterAoff");
+        show.load(1, clips[1]);
+        QCOMPARE(show.player(1)->VideoFilters(), QString());
+    }
+
+    void speedFromTheClip_data()
+    {
+        QTest::addColumn<int>("speed");
+        QTest::addColumn<double>("playbackSpeed");
+        QTest::addColumn<int>("sync");
+        QTest::newRow("slowest") << -100 << 0.0625 << int(stExternal);
+        QTest::newRow("fastest") << 100 << 16.0 << int(stExternal);
+        QTest::newRow("normal") << 0 << 1.0 << int(stAudio);
+    }
+    void speedFromTheClip()
+    {
+        QFETCH(int, speed);
+        QFETCH(double, playbackSpeed);
+        QFETCH(int, sync);
+        Show show;
+        const int clip = show.add(media("clip_vp9.webm"));
+        show.set(clip, R"("speed" = ?)", {speed});
+        show.child<QCheckBox>("chkLoadSpeedValue")->setChecked(true);
+        show.load(2, clip);
+        QCOMPARE(show.player(2)->PlaybackSpeed(), playbackSpeed);
+        QCOMPARE(int(show.player(2)->SyncType()), sync);
+        QCOMPARE(show.label("txtSpeedB"), QString::number(speed));
+        QCOMPARE(show.player(1)->PlaybackSpeed(), 1.0);
+    }
+
+    void aspectButtonsActOnTheirOwnPlayer()
+    {
+        Show show;
+        show.click("btn169B");
+        QCOMPARE(show.player(2)->AspectRatio(), 1.7777778f);
+        QCOMPARE(show.player(1)->AspectRatio(), 0.0f);
+        show.click("btnFit");
+        QCOMPARE(show.player(1)->AspectRatio(), -1.0f);
+        QCOMPARE(show.player(2)->AspectRatio(), 1.7777778f);
+    }
+
+    void startPointIsStoredAndLoopsComeBackToIt()
+    {
+        Show show;
+        const int clip = show.add(media("clip_6s.mp4"));
+        show.set(clip, R"("status" = 'LOOP')");
+        show.load(1, clip);
+        show.player(1)->Seek(5000000);
+        QTRY_VERIFY(show.player(1)->CurrentPTS() >= 4900000);
+        show.click("btnSetStartPoint");
+        const qint64 start = show.fixture.scalar(R"(select "start" from "playlist")").toLongLong();
+        QVERIFY2(start >= 4900000 && start < 5500000, qPrintable(QString::number(start)));
+        QCOMPARE(show.main->clipSettings[1].FIn, start);
+        QVERIFY(show.child<QLabel>("savedA")->isVisible() || !show.main->isVisible());
+
+        // The loop goes back to the start point, not to the beginning.
+        QList<int64_t>* positions = show.recordPositions(1);
+        show.click("btnResume");
+        const qint64 length = show.main->clipSettings[1].FDuration;
+        QTRY_VERIFY_WITH_TIMEOUT(positions->contains(length), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            positions->last() < start + 500000 && positions->last() >= start - 100000, 3000);
+        QTRY_COMPARE(show.label("pausedA"), QString("PLAYING"));
+
+        show.click("btnResetStartPoint");
+        QCOMPARE(show.fixture.scalar(R"(select "start" from "playlist")").toLongLong(), 0);
+        QCOMPARE(show.label("txtStartA"), QString("00:00:00.000"));
+    }
+
+    void endStatuses()
+    {
+        Show show;
+        const QList<int> clips = show.add({media("clip_vp9.webm"), media("clip_mpeg4.avi")});
+        // A file replaced by one of another length never reports the stored length: no loop.
+        show.set(clips[0], R"("status" = 'LOOP', "duratams" = 1500000)");
+        show.set(clips[1], R"("status" = 'BLACK')");
+        QList<int64_t>* positions = show.recordPositions(1);
+        show.load(1, clips[0], true);
+        QTRY_VERIFY_WITH_TIMEOUT(show.player(1)->PlayState() == psEnd, 5000);
+        QTest::qWait(300);
+        QCOMPARE(show.player(1)->PlayState(), psEnd);
+        QVERIFY(!positions->isEmpty() && positions->last() > 900000);
+
+        // "PLAY" at the end starts from the file's beginning.
+        show.set(clips[0], R"("start" = 500000)");
+        show.load(1, clips[0], true);
+        QTRY_VERIFY_WITH_TIMEOUT(show.player(1)->PlayState() == psEnd, 5000);
+        positions->clear();
+        show.click("btnResume");
+        QTRY_VERIFY_WITH_TIMEOUT(!positions->isEmpty(), 3000);
+        QVERIFY2(positions->first() < 400000, qPrintable(QString::number(positions->first())));
+
+        // "BLACK" stops the player at the end.
+        show.load(1, clips[1], true);
+        QTRY_COMPARE_WITH_TIMEOUT(show.label("pausedA"), QString("STOPPED"), 5000);
+        QVERIFY(show.player(1)->FileName().isEmpty());
+    }
+
+    void nextClip_data()
+    {
+        QTest::addColumn<bool>("repeat");
+        QTest::newRow("repeat playlist") << true;
+        QTest::newRow("no repeat: the last clip again") << false;
+    }
+    void nextClip()
+    {
+        QFETCH(bool, repeat);
+        Show show;
+        const QList<int> clips = show.add({media("clip_vp9.webm"), media("clip_mpeg4.avi")});
+        show.set(clips[1], R"("status" = 'NEXT CLIP')");
+        if (repeat)
+            show.click("btnrepeatplaylist");
+        int opened = 0;
+        auto forward = show.player(2)->OnFileOpen;
+        show.player(2)->OnFileOpen = [&opened, forward](TFFPlayer* sender, int64_t duration, int w,
+                                                        int h, int& sw, int& sh) {
+            ++opened;
+            forward(sender, duration, w, h, sw, sh);
+        };
+        show.load(2, clips[1]);
+        show.click("btnResume");
+        QTRY_VERIFY_WITH_TIMEOUT(opened == 2, 5000);
+        QCOMPARE(show.main->codiceB, repeat ? clips[0] : clips[1]);
+        QCOMPARE(show.main->nextClipChannel, 0);
+        QTRY_COMPARE(show.label("pausedB"), QString("PLAYING")); // "PLAY AFTER LOAD" pressed
+        QVERIFY(show.child<QPushButton>("chkPlayAfterLoad")->isChecked());
+        // Not stored: the switch as the operator left it comes back at the next start.
+        QCOMPARE(show.fixture.settings().readFirstLine(SettingsFile::PlayAfterLoad).value_or("0"),
+                 QString("0"));
+    }
+
+    void cutTakesAChannelOffAndBackOnAir()
+    {
+        Show show;
+        auto* cut = show.child<QPushButton>("btnCutA");
+        cut->click(); // no stage on air: refused
+        QVERIFY(!cut->isChecked());
+        QCOMPARE(show.mixer().opacity(1), 255);
+
+        show.stageActive();
+        show.panel(1)->alphaSlider()->setValue(55); // target opacity 200
+        QCOMPARE(show.mixer().opacity(1), 200);
+        QCOMPARE(show.player(1)->AudioVolume(), 100);
+        cut->click();
+        QCOMPARE(show.mixer().opacity(1), 0);
+        QCOMPARE(show.player(1)->AudioVolume(), 0);
+        QVERIFY(cut->isChecked());
+        QVERIFY(show.child<QPushButton>("btnDissolve")->isChecked());
+        QVERIFY(show.child<QPushButton>("btnMuteA")->isVisibleTo(show.main));
+
+        // While off air the opacity slider changes the stored value and the number only.
+        show.panel(1)->alphaSlider()->setValue(0);
+        QCOMPARE(show.main->clipSettings[1].FAlpha, 255);
+        QCOMPARE(show.panel(1)->alphaNumber()->value(), 255);
+        QCOMPARE(show.mixer().opacity(1), 0);
+
+        cut->click();
+        QCOMPARE(show.mixer().opacity(1), 255);
+        QCOMPARE(show.player(1)->AudioVolume(), 100);
+        QVERIFY(!cut->isChecked());
+        QVERIFY(show.child<QPushButton>("btnVolumeMaxA")->isVisibleTo(show.main));
+    }
+
+    void dissolves()
+    {
+        Show show;
+        show.stageActive();
+        for (const int channel : {1, 2})
+            show.panel(channel)->transitionTime()->setValue(1); // half a second
+        ChannelMixer& mixer = show.mixer();
+
+        // A fades out: window and sound.
+        show.click("btnDissolve");
+        QVERIFY(mixer.dissolving(1));
+        QTRY_VERIFY_WITH_TIMEOUT(!mixer.dissolving(1), 3000);
+        QCOMPARE(mixer.opacity(1), 0);
+        QCOMPARE(show.player(1)->AudioVolume(), 0);
+        QVERIFY(show.child<QPushButton>("btnCutA")->isChecked());
+        QVERIFY(show.console->window("playout")->isVisible()); // A's window stays shown
+
+        // Right click: A fades in, B fades out, together.
+        emit show.child<QPushButton>("btnDissolveB")->customContextMenuRequested({});
+        QVERIFY(mixer.dissolving(1) && mixer.dissolving(2));
+        QTRY_VERIFY_WITH_TIMEOUT(!mixer.dissolving(1) && !mixer.dissolving(2), 3000);
+        QCOMPARE(mixer.opacity(1), 255);
+        QCOMPARE(show.player(1)->AudioVolume(), 100);
+        QCOMPARE(mixer.opacity(2), 0);
+        QVERIFY(!show.console->window("playoutB")->isVisible()); // B is hidden when out
+
+        // "CUT" brings B's opacity back but not its window; the next dissolve shows it.
+        show.click("btnCutB");
+        QCOMPARE(mixer.opacity(2), 255);
+        QVERIFY(!show.console->window("playoutB")->isVisible());
+        show.click("btnCutB");
+        QCOMPARE(mixer.opacity(2), 0);
+        show.click("btnDissolveB");
+        QTRY_VERIFY(show.console->window("playoutB")->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!mixer.dissolving(2), 3000);
+        QCOMPARE(mixer.opacity(2), 255);
+
+        // A transition time of 0 does nothing.
+        show.panel(2)->transitionTime()->setValue(0);
+        show.click("btnDissolveB");
+        QVERIFY(!mixer.dissolving(2));
+        QCOMPARE(mixer.opacity(2), 255);
+    }
+
+    void dissolveWithoutVideoFadesOnlyTheSound()
+    {
+        Show show;
+        show.stageActive();
+        show.panel(1)->transitionTime()->setValue(1);
+        show.child<QCheckBox>("mixVideoA")->setChecked(false);
+        show.mixer().setOpacity(1, 100);
+        show.click("btnDissolve");
+        QTRY_VERIFY_WITH_TIMEOUT(!show.mixer().dissolving(1), 3000);
+        QCOMPARE(show.mixer().opacity(1), 100);
+        QCOMPARE(show.player(1)->AudioVolume(), 0);
+    }
+
+    void fadeDirectionFromTheWindowsOpacity_data()
+    {
+        QTest::addColumn<int>("opacity");
+        QTest::addColumn<int>("ends");
+        QTest::newRow("128 fades out") << 128 << 0;
+        QTest::newRow("127 fades in") << 127 << 255;
+    }
+    void fadeDirectionFromTheWindowsOpacity()
+    {
+        QFETCH(int, opacity);
+        QFETCH(int, ends);
+        Show show;
+        show.stageActive();
+        show.panel(1)->transitionTime()->setValue(1);
+        show.mixer().setOpacity(1, opacity);
+        show.click("btnDissolve");
+        QTRY_VERIFY_WITH_TIMEOUT(!show.mixer().dissolving(1), 3000);
+        QCOMPARE(show.mixer().opacity(1), ends);
+    }
+
+    void aStopEndsBothDissolves()
+    {
+        Show show;
+        const int clip = show.add(media("clip_6s.mp4"));
+        show.load(2, clip, true);
+        show.stageActive();
+        show.panel(1)->transitionTime()->setValue(20); // ten seconds
+        show.click("btnDissolve");
+        QVERIFY(show.mixer().dissolving(1));
+        QTest::qWait(200);
+        const int opacity = show.mixer().opacity(1);
+        show.click("btnStopA"); // Player B is the selected channel
+        QVERIFY(!show.mixer().dissolving(1));
+        QCOMPARE(show.mixer().opacity(1), opacity); // left where the last tick put it
+        QVERIFY(opacity < 255 && opacity > 0);
+    }
+
+    void volumeControls()
+    {
+        Show show;
+        QSlider* volA = show.panel(1)->volumeSlider();
+        QSlider* volB = show.panel(2)->volumeSlider();
+        show.click("btnAutoAudio"); // "INVERT"
+        volA->setValue(70);         // A at 30 %
+        QCOMPARE(show.player(1)->AudioVolume(), 30);
+        QCOMPARE(show.label("vo1"), QString("30%"));
+        QCOMPARE(show.player(2)->AudioVolume(), 70);
+        QCOMPARE(show.label("vo2"), QString("70%"));
+
+        show.click("SpeedButton29"); // "SINGLE"
+        show.click("btnVolumeMaxA");
+        QCOMPARE(volA->value(), 100);
+        QCOMPARE(show.player(1)->AudioVolume(), 0);
+        QVERIFY(show.child<QPushButton>("btnMuteA")->isVisibleTo(show.main));
+        QVERIFY(!show.child<QPushButton>("btnVolumeMaxA")->isVisibleTo(show.main));
+        QCOMPARE(show.player(2)->AudioVolume(), 70);
+        show.click("btnMuteA");
+        QCOMPARE(show.player(1)->AudioVolume(), 100);
+
+        show.click("btnMuteB1");
+        QVERIFY(show.player(2)->Mute());
+        show.click("btnMuteB1");
+        QVERIFY(!show.player(2)->Mute());
+    }
+
+    void speedSliderAndReset()
+    {
+        Show show;
+        QSlider* speed = show.panel(1)->speedSlider();
+        speed->setValue(20);
+        QCOMPARE(show.player(1)->PlaybackSpeed(), 4.0);
+        QCOMPARE(int(show.player(1)->SyncType()), int(stExternal));
+        show.click("btnSpeedA");
+        QCOMPARE(speed->value(), 0);
+        QCOMPARE(show.player(1)->PlaybackSpeed(), 1.0);
+        QCOMPARE(int(show.player(1)->SyncType()), int(stAudio));
+        QCOMPARE(show.label("txtSpeedA"), QString("0"));
+    }
+};
+
+QTEST_MAIN(TestChannels)
+#include "test_channels.moc"
