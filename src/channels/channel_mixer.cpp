@@ -103,8 +103,13 @@ int ChannelMixer::opacity(int channel) const
 
 void ChannelMixer::setOpacity(int channel, int opacity)
 {
-    if (QWidget* window = at(channel).window)
-        window->setWindowOpacity(std::clamp(opacity, 0, 255) / 255.0);
+    QWidget* window = at(channel).window;
+    if (!window)
+        return;
+    window->setWindowOpacity(std::clamp(opacity, 0, 255) / 255.0);
+    // The window system gets the new opacity now, not with the window's next picture: a
+    // still layer would otherwise keep its old opacity on screen.
+    QGuiApplication::sync();
 }
 
 int ChannelMixer::targetOpacity(int channel) const

@@ -5,6 +5,7 @@
 
 #include <QProcess>
 #include <QPushButton>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -73,6 +74,14 @@ private slots:
         QVERIFY2(near(pixel(310, 210), 0, 255, 0), qPrintable(pixel(310, 210).name()));
         // The corner of layer A's rectangle lies outside its circle: the background shows.
         QVERIFY2(near(pixel(53, 53), 255, 0, 0), qPrintable(pixel(53, 53).name()));
+
+        // Layer A at opacity 128: the compositor blends it over the background.
+        started.child<QSlider>("AlphaTrack1")->setValue(127);
+        QCOMPARE(layerA->windowOpacity(), 128 / 255.0);
+        QTest::qWait(600);
+        screen = screenshot();
+        QVERIFY2(near(pixel(150, 125), 127, 0, 128), qPrintable(pixel(150, 125).name()));
+        QVERIFY2(near(pixel(310, 210), 0, 255, 0), qPrintable(pixel(310, 210).name()));
     }
 };
 
