@@ -29,23 +29,7 @@ done
 a="$media/hd30.mp4"
 b="$media/hd60.mp4"
 
-# A display below 10, so that X shared memory works for the players that use it.
-if [[ -z "${DISPLAY:-}" ]]; then
-  Xvfb :7 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  export DISPLAY=:7
-  sleep 1
-fi
-# A private sound server with a null sink: real-time paced, and several devices at once
-# (SDL's dummy driver opens only one, so the second channel would play silent).
-pulse=$(mktemp -d)
-printf '%s\n' "load-module module-null-sink sink_name=bench rate=48000" \
-  "load-module module-native-protocol-unix socket=$pulse/native auth-anonymous=1" >"$pulse/default.pa"
-pulseaudio -n -F "$pulse/default.pa" --exit-idle-time=-1 --daemonize=no --use-pid-file=no >/dev/null 2>&1 &
-pulse_pid=$!
-trap 'kill $pulse_pid ${xvfb:-} 2>/dev/null' EXIT
-export PULSE_SERVER=unix:$pulse/native SDL_AUDIODRIVER=pulseaudio
-sleep 1
+source "$root/bench/bench_env.sh"
 
 echo "== Quillon"
 ours=$("$root/build/bin/bench_players" "$a" "$b" "$seconds" 2>/dev/null)

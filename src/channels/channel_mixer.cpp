@@ -2,6 +2,7 @@
 
 #include "channels/channel_panel.h"
 #include "channels/dissolve_timer.h"
+#include "core/window_system.h"
 #include "media/ff_player.h"
 
 #include <QAbstractButton>
@@ -107,9 +108,7 @@ void ChannelMixer::setOpacity(int channel, int opacity)
     if (!window)
         return;
     window->setWindowOpacity(std::clamp(opacity, 0, 255) / 255.0);
-    // The window system gets the new opacity now, not with the window's next picture: a
-    // still layer would otherwise keep its old opacity on screen.
-    QGuiApplication::sync();
+    flushWindowSystem();
 }
 
 int ChannelMixer::targetOpacity(int channel) const

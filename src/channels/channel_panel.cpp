@@ -209,6 +209,7 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     black->setMinimumSize(256, 144);
     black->setStyleSheet("background: black;");
     m_preview = namedLabel(n.preview, {}, black);
+    m_preview->installEventFilter(this);
     m_preview->setAlignment(Qt::AlignCenter);
     m_preview->setScaledContents(true);
     m_stateLabel = namedLabel(n.stopped, "STOPPED", black);
@@ -585,7 +586,8 @@ bool ChannelPanel::eventFilter(QObject* watched, QEvent* event)
         // The next position report sets the colour again.
         m_countdownMode = m_countdownMode == 1 ? 2 : 1;
         m_countdown->setStyleSheet(m_countdownMode == 2 ? "color: #008000;" : "color: #ffffff;");
-        emit countdownClicked();
     }
+    if (watched == m_preview && event->type() == QEvent::MouseButtonPress)
+        emit previewClicked(m_channel);
     return QGroupBox::eventFilter(watched, event);
 }

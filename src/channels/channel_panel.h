@@ -90,8 +90,8 @@ public:
     void showColourBars(int brightness, int saturation, int hue);
 
 signals:
-    // The countdown was clicked: remaining and elapsed time swap.
-    void countdownClicked();
+    // A click on the preview picture selects this channel.
+    void previewClicked(int channel);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

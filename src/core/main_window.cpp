@@ -145,6 +145,11 @@ void MainWindow::buildConsole()
         layers->addButton(panel->layerButton(), panel->channel());
     panel(2)->layerButton()->setChecked(true); // layer B is selected in a fresh console
     connect(layers, &QButtonGroup::idClicked, this, &MainWindow::selectLayer);
+    for (ChannelPanel* panel : m_panels)
+        connect(panel, &ChannelPanel::previewClicked, this, [this](int channel) {
+            if (channel != selectedChannel)
+                selectLayer(channel);
+        });
     m_mixer = new MixerPanel(central);
 
     m_transport = new TransportBar(m_settings, m_menu->repeatPlaylist(), central);

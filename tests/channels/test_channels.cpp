@@ -415,6 +415,35 @@ private slots:
         QCOMPARE(show.player(2)->AspectRatio(), 1.7777778f);
     }
 
+    void seekingWithTheBar()
+    {
+        Show show;
+        const int clip = show.add(media("clip_6s.mp4"));
+        show.load(1, clip);
+        QTRY_COMPARE(show.label("pausedA"), QString("PAUSED"));
+        PositionBar* bar = show.panel(1)->positionBar();
+        // A keyboard step seeks at once: the paused player shows the new place.
+        bar->setValue(bar->maximum() / 2);
+        QTRY_VERIFY(std::abs(show.player(1)->CurrentPTS() - 3000000) < 300000);
+        // While the thumb is held nothing seeks; the release seeks once.
+        bar->setSliderDown(true);
+        bar->setValue(bar->maximum() / 6);
+        QTest::qWait(200);
+        QVERIFY(std::abs(show.player(1)->CurrentPTS() - 3000000) < 300000);
+        bar->setSliderDown(false);
+        QTRY_VERIFY(std::abs(show.player(1)->CurrentPTS() - 1000000) < 300000);
+    }
+
+    void previewClickSelectsItsChannel()
+    {
+        Show show;
+        QTest::mouseClick(show.child<QLabel>("splittedA"), Qt::LeftButton);
+        QCOMPARE(show.main->selectedChannel, 1);
+        QVERIFY(show.child<QPushButton>("btnLayerA")->isChecked());
+        QTest::mouseClick(show.child<QLabel>("SplittedB"), Qt::LeftButton);
+        QCOMPARE(show.main->selectedChannel, 2);
+    }
+
     void startPointIsStoredAndLoopsComeBackToIt()
     {
         Show show;
@@ -579,6 +608,18 @@ private slots:
         show.click("btnDissolveB");
         QVERIFY(!mixer.dissolving(2));
         QCOMPARE(mixer.opacity(2), 255);
+    }
+
+    void automaticPlayStartsTheSelectedChannel()
+    {
+        Show show;
+        const int clip = show.add(media("clip_6s.mp4"));
+        show.load(2, clip);
+        QTRY_COMPARE(show.label("pausedB"), QString("PAUSED"));
+        show.stageActive();
+        show.click("btnAutomatic");
+        show.click("btnDissolve"); // Player A's dissolve, Player B selected
+        QTRY_COMPARE(show.label("pausedB"), QString("PLAYING"));
     }
 
     void dissolveWithoutVideoFadesOnlyTheSound()

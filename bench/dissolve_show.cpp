@@ -1,0 +1,144 @@
+// A show on the real console: two looping clips in Player A and Player B on the stage "Main",
+// crossfaded with a right click on "DISSOLVE" every INTERVAL seconds for SECONDS. Prints each
+// dissolve's real duration against its set time, the pictures dropped per channel and the
+// CPU time per media second.
+#include "channels/channel_mixer.h"
+#include "channels/channel_panel.h"
+#include "core/console.h"
+#include "core/main_window.h"
+#include "data/database_file.h"
+#include "media/ff_player.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+bool addPlaylist(const QString& database)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QIBASE", "fill");
+        db.setDatabaseName(database);
+        db.setUserName("SYSDBA");
+        db.setConnectOptions("ISC_DPB_LC_CTYPE=UTF8");
+        if (!db.open() || !QSqlQuery(db).exec(R"(insert into "liste" values ('Bench', 1))"))
+            return false;
+    }
+    QSqlDatabase::removeDatabase("fill");
+    return true;
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() < 3) {
+        std::fprintf(stderr, "usage: %s FILE_A FILE_B [SECONDS [INTERVAL]]\n",
+                     qPrintable(arguments.first()));
+        return 2;
+    }
+    const int seconds = arguments.size() > 3 ? arguments.at(3).toInt() : 60;
+    const int interval = arguments.size() > 4 ? arguments.at(4).toInt() : 5;
+
+    QTemporaryDir dir;
+    const SettingsFiles settings(dir.path());
+    settings.installDefaults();
+    const QString database = settings.cacheDir() + ShowDatabase::FileName;
+    if (const QString error = createShowDatabase(database);
+        !error.isEmpty() || !addPlaylist(database)) {
+        std::fprintf(stderr, "cannot make the show database %s\n", qPrintable(error));
+        return 1;
+    }
+    Console console(settings, {});
+    if (!console.start())
+        return 1;
+    MainWindow* main = console.main();
+    const auto button = [main](const char* name) {
+        return main->findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    main->findChild<QComboBox*>("chkDefaultStatus")->setCurrentText("LOOP");
+    main->addClips({arguments.at(1), arguments.at(2)});
+    button("btnScreen1")->click(); // the stage "Main" goes on air
+    button("chkPlayAfterLoad")->setChecked(true);
+    ReadDataset& clips = main->database().playlist;
+    for (const int channel : {1, 2}) {
+        button(channel == 1 ? "btnLayerA" : "btnLayerB")->click();
+        clips.moveTo(channel - 1);
+        button("btnPlayA")->click();
+        main->panel(channel)->transitionTime()->setValue(2); // 1.0 s
+    }
+    button("btnCutB")->click(); // B waits off air
+    ChannelMixer& mixer = main->channels().mixer();
+
+    const double setTime = main->panel(1)->transitionTime()->value() / 2.0;
+    QList<double> durations;
+    QElapsedTimer show;
+    QElapsedTimer dissolve;
+    const double cpuBefore = cpuSeconds();
+    show.start();
+
+    QString players; // read before quitting, which closes the console and its players
+    QTimer next;
+    QObject::connect(&next, &QTimer::timeout, &app, [&] {
+        if (show.elapsed() >= seconds * 1000LL) {
+            for (const int channel : {1, 2}) {
+                TFFPlayer* player = main->channels().ThePlayer(channel);
+                players += QStringLiteral("Player %1: %2 pictures dropped, playing at %3 s\n")
+                               .arg(QChar(channel == 1 ? 'A' : 'B'))
+                               .arg(player->FramesDropped())
+                               .arg(player->CurrentPTS() / 1e6, 0, 'f', 2);
+            }
+            app.quit();
+            return;
+        }
+        emit button("btnDissolve")->customContextMenuRequested({}); // A and B cross
+        dissolve.start();
+    });
+    QTimer watch;
+    watch.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&watch, &QTimer::timeout, &app, [&] {
+        if (dissolve.isValid() && !mixer.dissolving(1) && !mixer.dissolving(2)) {
+            durations.append(dissolve.nsecsElapsed() / 1e9);
+            dissolve.invalidate();
+        }
+    });
+    next.start(interval * 1000);
+    watch.start(1);
+    app.exec();
+
+    const double cpu = cpuSeconds() - cpuBefore;
+    const double elapsed = show.elapsed() / 1000.0;
+    double worst = 0;
+    QStringList listed;
+    for (const double duration : durations) {
+        listed.append(QString::number(duration, 'f', 3));
+        worst = std::max(worst, std::abs(duration - setTime));
+    }
+    std::printf("dissolves: %d, set %.1f s, real %s s\n", int(durations.size()), setTime,
+                qPrintable(listed.join(' ')));
+    std::printf("largest difference from the set time: %.1f ms (one frame at 60 Hz is 16.7 "
+                "ms)\n",
+                worst * 1000);
+    std::printf("%s", qPrintable(players));
+    std::printf("CPU: %.2f s over %.1f s of show with two channels playing: %.3f CPU s per "
+                "media s of one channel\n",
+                cpu, elapsed, cpu / (2 * elapsed));
+    return 0;
+}
