@@ -9,13 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 
 bash "$root/scripts/build.sh" >/dev/null
-need=()
-for p in ffmpeg xvfb pulseaudio xcompmgr; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if ((${#need[@]})); then
-  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+source "$root/bench/bench_env.sh"
+bench_install ffmpeg xvfb pulseaudio xcompmgr
 
 media="$root/build/bench-media"
 mkdir -p "$media"
@@ -28,7 +23,7 @@ for pattern in testsrc2 smptehdbars; do
     -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac "$file"
 done
 
-source "$root/bench/bench_env.sh"
+bench_start_display_and_sound
 if [[ "${COMPOSITOR:-1}" != 0 ]]; then # COMPOSITOR=0: without one, for comparison
   xcompmgr -n >/dev/null 2>&1 &
   bench_compositor=$!

@@ -4,21 +4,14 @@
 #include "media/ff_player.h"
 #include "stage/video_surface.h"
 
+#include "cpu_time.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 struct Channel {
     QString file;
     VideoSurface surface;

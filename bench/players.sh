@@ -8,13 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 
 bash "$root/scripts/build.sh" >/dev/null
-need=()
-for p in mpv ffmpeg time xvfb pulseaudio; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if ((${#need[@]})); then
-  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+source "$root/bench/bench_env.sh"
+bench_install mpv ffmpeg time xvfb pulseaudio
 
 media="$root/build/bench-media"
 mkdir -p "$media"
@@ -29,7 +24,7 @@ done
 a="$media/hd30.mp4"
 b="$media/hd60.mp4"
 
-source "$root/bench/bench_env.sh"
+bench_start_display_and_sound
 
 echo "== Quillon"
 ours=$("$root/build/bin/bench_players" "$a" "$b" "$seconds" 2>/dev/null)
