@@ -293,7 +293,9 @@ void PlaybackChannels::btnPlayAClick()
     s.FChangeA = int(clip.integer("changeA"));
     s.FChangeB = int(clip.integer("changeB"));
     s.FChangeBG = int(clip.integer("changeBG"));
-    if (!m_database.layoutdb1.locate("nome", s.FNomeLayout) && s.FMonitor == 1)
+    if (m_database.layoutdb1.locate("nome", s.FNomeLayout))
+        control<DatasetGrid>("sceltalayout")->showCursor(); // "TAKE" takes what is shown
+    else if (s.FMonitor == 1)
         m_host.showWarning("Stage " + s.FNomeLayout + " not found");
     const bool flip = clip.integer("vflip") == 1;
     p->setVerticalFlip(flip);

@@ -341,18 +341,28 @@ private slots:
         QCOMPARE(show.main->codiceB, clips[0]);
     }
 
-    void missingStageWarnsOnlyForAnAutoloadClip()
+    void theClipsStageIsLookedUp()
     {
         Show show;
-        const QList<int> clips = show.add({media("clip_vp9.webm"), media("clip_mpeg4.avi")});
+        show.fixture.exec(R"(insert into "layout" ("nome", "ordine") values ('Side', 2))");
+        const QList<int> clips =
+            show.add({media("clip_vp9.webm"), media("clip_mpeg4.avi"), media("clip_h264.mp4")});
         show.set(clips[0], R"("nomelayout" = 'Gone', "monitor" = 1)");
         show.set(clips[1], R"("nomelayout" = 'Gone', "monitor" = 0)");
+        show.set(clips[2], R"("nomelayout" = 'Side', "monitor" = 0)");
         ModalAnswers answers;
         answers.button("OK");
         show.load(1, clips[0]);
         show.load(1, clips[1]);
         QCOMPARE(answers.seen, QStringList{"Stage Gone not found"});
         QCOMPARE(show.main->codiceA, clips[1]); // both loaded
+
+        // A stage that exists is selected in the stage list, where "TAKE" finds it.
+        auto* stages = show.child<DatasetGrid>("sceltalayout");
+        QCOMPARE(stages->currentIndex().row(), 0);
+        show.load(1, clips[2]);
+        QCOMPARE(stages->currentIndex().row(), 1);
+        QCOMPARE(show.main->database().layoutdb1.text("nome"), QString("Side"));
     }
 
     void filtersFollowLoadFiltersAndFilterOn()
