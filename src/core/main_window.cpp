@@ -184,7 +184,7 @@ void MainWindow::buildConsole()
                              m_stagePage->findChild<QAbstractButton*>("chkChangeLayerA"),
                              m_stagePage->findChild<QAbstractButton*>("chkChangeLayerB"),
                              m_stagePage->findChild<QAbstractButton*>("btnScreen1"),
-                             m_mixer->findChild<QLabel*>("stageOnAir")},
+                             m_mixer->findChild<QLabel*>("stageOnAir"), patternButtons()},
                             this);
     connect(m_stagePage->findChild<QAbstractButton*>("btnStageTake"), &QAbstractButton::clicked,
             m_stageController, &StageController::take);
@@ -303,14 +303,19 @@ void MainWindow::wireMenus()
 {
     connect(m_menu->closeQuillon(), &QAction::triggered, this, &QWidget::close);
     // Console modes: each ignores a click on the mode already chosen.
+    // Full screen, the playlist buttons fill the height of the lower-right pages.
     connect(m_menu->action("Options/Interface/Fullscreen mode"), &QAction::triggered, this, [this] {
-        if (!isFullScreen())
+        if (!isFullScreen()) {
             showFullScreen();
+            m_playlistButtons->setVisibleRows(m_pagina->height() / PlaylistButtons::RowHeight);
+        }
         m_library->clipGrid()->setFocus();
     });
     connect(m_menu->action("Options/Interface/Windowed mode"), &QAction::triggered, this, [this] {
-        if (isFullScreen())
+        if (isFullScreen()) {
             showNormal();
+            m_playlistButtons->setVisibleRows(PlaylistButtons::VisibleRows);
+        }
         m_library->clipGrid()->setFocus();
     });
     connect(m_menu->action("Stage/Add a Stage"), &QAction::triggered, m_stageCommands,
@@ -385,6 +390,15 @@ void MainWindow::wireMenus()
         entry->setEnabled(DesktopSettings::command(kind).has_value());
         connect(entry, &QAction::triggered, this, [kind] { DesktopSettings::open(kind); });
     }
+}
+
+QList<QAbstractButton*> MainWindow::patternButtons() const
+{
+    QList<QAbstractButton*> buttons;
+    for (const char* name : {"btnPatternOff", "btnBars", "btnBars75", "btnVGrayscale",
+                             "btnHGrayScale", "btnGrid", "btnCircle", "btnLedWall"})
+        buttons.append(findChild<QAbstractButton*>(QString::fromLatin1(name)));
+    return buttons;
 }
 
 void MainWindow::ApplyClipStage(int channel)

@@ -13,6 +13,7 @@
 #include <memory>
 
 class ChannelPanel;
+class QAbstractButton;
 class ClipCommands;
 class ClipInformationPage;
 class LibraryPages;
@@ -120,6 +121,8 @@ private:
     void showError(const QString& text) override;
 
     void buildConsole();
+    // "OFF" and the test patterns, in the order "TAKE" redraws them.
+    QList<QAbstractButton*> patternButtons() const;
     void addClipsFromDialog();
     void openCacheVideoFolder();
     void wireMenus();

@@ -18,7 +18,7 @@ PlaylistButtons::PlaylistButtons(ShowDatabase& database, Playlists& playlists, Q
     m_grid->horizontalHeader()->hide();
     m_grid->setShowGrid(false);
     m_grid->setRowHeight(RowHeight);
-    m_grid->setFixedHeight(RowHeight * VisibleRows + 2 * m_grid->frameWidth());
+    setVisibleRows(VisibleRows);
     m_grid->setStyleSheet("QTableView#sceltalista::item { border: 1px solid #55595f;"
                           " border-radius: 3px; margin: 2px; background: #3a3d42; }"
                           "QTableView#sceltalista::item:selected { background: #2f7dd1; }");
@@ -50,4 +50,9 @@ PlaylistButtons::PlaylistButtons(ShowDatabase& database, Playlists& playlists, Q
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_grid);
+}
+
+void PlaylistButtons::setVisibleRows(int rows)
+{
+    m_grid->setFixedHeight(RowHeight * rows + 2 * m_grid->frameWidth());
 }

@@ -92,6 +92,12 @@ void StageController::take()
         return;
     putSelectedOnAir();
     CreaLayout(true);
+    const QList<QAbstractButton*>& patterns = m_controls.patterns;
+    if (patterns.isEmpty() || patterns.first()->isChecked())
+        return;
+    for (QAbstractButton* pattern : patterns.mid(1))
+        if (pattern->isChecked())
+            pattern->click();
 }
 
 bool StageController::ApplyClipStage(int monitor, const QString& stageName, int changeA,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 
 class OutputWindow;
@@ -20,6 +21,9 @@ public:
         QAbstractButton* changeLayerB;
         QAbstractButton* stageActive;
         QLabel* stageOnAir;
+        // The test pattern buttons: "OFF" first, then the patterns in the order "TAKE"
+        // redraws them.
+        QList<QAbstractButton*> patterns;
     };
     StageController(CurrentStage& stage, ReadDataset& stages, Controls controls,
                     QObject* parent = nullptr);
@@ -31,7 +35,8 @@ public:
     void CreaLayout(bool show);
     // "STAGE ACTIVE": the selected stage goes on air (pressed) or its windows are hidden.
     void stageActive(bool pressed);
-    // "TAKE": while on air, the selected stage replaces the one on air.
+    // "TAKE": while on air, the selected stage replaces the one on air; a test pattern on
+    // show is drawn again in the new geometry.
     void take();
     // A starting clip's own stage: when the clip asks for it (monitor 1, "Load stage"
     // ticked), the stage is on air and it is another stage, the clip's Change settings are

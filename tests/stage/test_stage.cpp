@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTest>
 
 namespace {
@@ -119,6 +121,37 @@ private slots:
         stages.child<QPushButton>("btnStageTake")->click();
         QCOMPARE(stages.child<QLabel>("stageOnAir")->text(), QString("NO ACTIVE"));
         QVERIFY(!stages.window("playout")->isVisible());
+    }
+
+    void takeRedrawsAShowingPattern()
+    {
+        Stages stages;
+        stages.child<QPushButton>("btnScreen1")->click();
+        auto* grid = stages.child<QPushButton>("btnGrid");
+        QSignalSpy redrawn(grid, &QAbstractButton::clicked);
+        stages.child<QPushButton>("btnPatternOff")->click(); // no pattern: nothing to redraw
+        stages.child<QPushButton>("btnStageTake")->click();
+        QCOMPARE(redrawn.size(), 0);
+        grid->click();
+        stages.selectStage(1);
+        stages.child<QPushButton>("btnStageTake")->click();
+        QCOMPARE(redrawn.size(), 2); // the operator's click and the redraw
+        QVERIFY(grid->isChecked());
+    }
+
+    void consoleModesSizeThePlaylistButtons()
+    {
+        Stages stages;
+        auto* buttons = stages.child<DatasetGrid>("sceltalista");
+        const int frame = 2 * buttons->frameWidth();
+        QCOMPARE(buttons->height(), 240 + frame);
+        stages.main->mainMenu()->action("Options/Interface/Fullscreen mode")->trigger();
+        QTRY_VERIFY(stages.main->isFullScreen());
+        const int pages = stages.child<QTabWidget>("Pagina")->height();
+        QCOMPARE(buttons->maximumHeight(), pages / 40 * 40 + frame);
+        stages.main->mainMenu()->action("Options/Interface/Windowed mode")->trigger();
+        QCOMPARE(buttons->maximumHeight(), 240 + frame);
+        QVERIFY(!stages.main->isFullScreen());
     }
 
     void addingAStage()
