@@ -65,8 +65,6 @@ public:
     // The speed slider's position applied to the player (also used by loading).
     void applySpeed(int channel);
 
-    const Fade& fade(int channel) const { return m_fades[index(channel)]; }
-
 private:
     static int index(int channel) { return channel == 2 ? 1 : 0; }
     Channel& at(int channel) { return m_channels[index(channel)]; }

@@ -420,9 +420,19 @@ void ChannelPanel::setSelected(bool selected)
     m_lamp->setVisible(selected);
 }
 
-void ChannelPanel::setLabel(QLabel* label, const QString& text)
+void ChannelPanel::showTitle(const QString& title)
 {
-    label->setText(text);
+    m_title->setText(title);
+}
+
+void ChannelPanel::showFormat(const QString& format)
+{
+    m_codec->setText(format);
+}
+
+void ChannelPanel::showAspect(const QString& aspect)
+{
+    m_aspect->setText(aspect);
 }
 
 void ChannelPanel::showResolution(int width, int height)

@@ -31,10 +31,10 @@ public:
     void setSelected(bool selected);
 
     // What is loaded: title, container format, picture size, aspect, length, start point.
-    void showTitle(const QString& title) { setLabel(m_title, title); }
-    void showFormat(const QString& format) { setLabel(m_codec, format); }
+    void showTitle(const QString& title);
+    void showFormat(const QString& format);
     void showResolution(int width, int height);
-    void showAspect(const QString& aspect) { setLabel(m_aspect, aspect); }
+    void showAspect(const QString& aspect);
     void showDuration(qint64 microseconds);
     void showStartPoint(qint64 microseconds);
     // The end status caption: "LOOP", "LAST FRAME", "BLACK", "NEXT CLIP", or empty.
@@ -99,7 +99,6 @@ protected:
 private:
     QWidget* buildColourControls();
     QWidget* buildSwitches();
-    static void setLabel(QLabel* label, const QString& text);
 
     int m_channel;
     QLabel* m_title;
