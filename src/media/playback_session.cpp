@@ -116,6 +116,9 @@ bool PlaybackSession::open(QString& error)
     }
     if (m_audioStream >= 0)
         m_sounds = std::make_unique<FrameQueue>(m_audio.packets, SoundQueueSize, true);
+    if (m_videoStream >= 0 && !m_settings.videoFilters.trimmed().isEmpty() &&
+        !checkFilterGraph(error))
+        return false;
     if (m_settings.startTime != INT64_MIN) {
         int64_t target = m_settings.startTime;
         if (context->start_time != AV_NOPTS_VALUE)
@@ -327,6 +330,27 @@ int PlaybackSession::decodeFrame(StreamDecoder& decoder, AVFrame* frame)
             log(QStringLiteral("Receive_frame and send_packet both returned EAGAIN"));
         av_packet_unref(packet.get());
     }
+}
+
+bool PlaybackSession::checkFilterGraph(QString& error)
+{
+    // Built once on the stream's own picture size and format, as the first picture will
+    // build it, so that a filter text FFmpeg refuses fails the opening instead of leaving
+    // the picture out.
+    const AVCodecParameters* parameters = m_video.stream->codecpar;
+    if (parameters->format < 0 || parameters->width <= 0 || parameters->height <= 0)
+        return true; // known only once decoded
+    FramePtr frame(av_frame_alloc());
+    frame->width = parameters->width;
+    frame->height = parameters->height;
+    frame->format = parameters->format;
+    frame->sample_aspect_ratio = parameters->sample_aspect_ratio;
+    QString detail;
+    if (buildFilterGraph(frame.get(), detail))
+        return true;
+    log(detail);
+    error = QStringLiteral("Failed to open file '%1' or configure filtergraph").arg(m_fileName);
+    return false;
 }
 
 bool PlaybackSession::buildFilterGraph(const AVFrame* frame, QString& error)

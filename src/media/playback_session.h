@@ -102,6 +102,7 @@ private:
     int decodeFrame(StreamDecoder& decoder, AVFrame* frame);
     bool openDecoder(StreamDecoder& decoder, int streamIndex, QString& error);
     bool buildFilterGraph(const AVFrame* frame, QString& error);
+    bool checkFilterGraph(QString& error);
     bool openAudioDevice(QString& error);
     static void audioCallback(void* self, Uint8* stream, int length);
     void fillAudio(Uint8* stream, int length);

@@ -387,6 +387,28 @@ private slots:
         show.click("btnFilterAoff");
         show.load(1, clips[1]);
         QCOMPARE(show.player(1)->VideoFilters(), QString());
+
+        // An extra filter text typed without its leading "," spoils the graph: the player
+        // reports the failure; the channel keeps what loading set.
+        show.click("btnFilterAon");
+        show.child<QCheckBox>("chkLoadFilters")->setChecked(true);
+        show.set(clips[1], R"("filtro" = 'hflip', "status" = 'BLACK')");
+        show.load(1, clips[1]);
+        QVERIFY(show.player(1)->VideoFilters().endsWith("H=0.00hflip"));
+        QTRY_VERIFY(!show.player(1)->LastError().isEmpty());
+        QCOMPARE(show.main->codiceA, clips[1]);
+        QCOMPARE(show.child<QPushButton>("status")->text(), QString("BLACK"));
+    }
+
+    void stopWithoutAClipResetsThePanel()
+    {
+        Show show;
+        show.child<QPushButton>("status")->setText("LOOP");
+        show.click("btnLayerA");
+        show.click("btnStopA");
+        QCOMPARE(show.child<QPushButton>("status")->text(), QString());
+        QCOMPARE(show.label("titolo"), QString("Add a clip"));
+        QCOMPARE(show.label("pausedA"), QString("STOPPED"));
     }
 
     void speedFromTheClip_data()

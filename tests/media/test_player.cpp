@@ -242,6 +242,16 @@ private slots:
             QTRY_VERIFY(sink.count() > shown);
         }
         QVERIFY(grey());
+
+        // A filter text FFmpeg refuses fails the opening.
+        player.setVideoFilters("hue=s=1hflip");
+        bool failed = false;
+        player.OnOpenFailed = [&](TFFPlayer*) { failed = true; };
+        QVERIFY(!player.Open(media("clip_h264.mp4"), &sink, true));
+        QVERIFY(failed);
+        QCOMPARE(player.LastError(),
+                 QStringLiteral("Failed to open file '%1' or configure filtergraph")
+                     .arg(media("clip_h264.mp4")));
     }
 
     void theVideoHookDrawsOnThePicture()
