@@ -305,6 +305,7 @@ ChannelPanel::ChannelPanel(int channel, QWidget* parent)
     layout->addLayout(aspectRow);
     layout->addWidget(buildSwitches());
     layout->addLayout(transition);
+    showState(psStop); // an empty channel looks stopped
 }
 
 QWidget* ChannelPanel::buildColourControls()
