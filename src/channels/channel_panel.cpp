@@ -539,13 +539,15 @@ bool ChannelPanel::previewOn() const
     return m_previewOn->isChecked();
 }
 
+QSize ChannelPanel::previewSize() const
+{
+    return m_preview->size();
+}
+
 void ChannelPanel::showPreview(const QImage& picture)
 {
-    if (picture.isNull())
-        return;
-    // Scaled here once, so that the label does not keep a full-size picture.
-    m_preview->setPixmap(QPixmap::fromImage(
-        picture.scaled(m_preview->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    if (!picture.isNull())
+        m_preview->setPixmap(QPixmap::fromImage(picture));
 }
 
 void ChannelPanel::clearPreview()

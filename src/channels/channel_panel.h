@@ -55,6 +55,8 @@ public:
     bool FTrackChanging = false;
 
     bool previewOn() const;
+    QSize previewSize() const;
+    // The picture, stretched over the preview.
     void showPreview(const QImage& picture);
     void clearPreview();
     void showSaved(bool shown);

@@ -463,7 +463,7 @@ void PlaybackChannels::vAPosition(TFFPlayer* sender, int64_t pts)
         sender->Seek(s.FIn, sfBackward);
     p->showPosition(pts, s.FDuration);
     if (p->previewOn())
-        p->showPreview(sender->CurrentFrame());
+        p->showPreview(sender->CurrentFrame(p->previewSize()));
 }
 
 void PlaybackChannels::vAState(TFFPlayer* sender, TPlayState state)

@@ -281,9 +281,9 @@ bool TFFPlayer::SendVideoFilterCommand(const QString& target, const QString& cmd
     return m_session->sendFilterCommand(target, cmd, arg, flags);
 }
 
-QImage TFFPlayer::CurrentFrame()
+QImage TFFPlayer::CurrentFrame(const QSize& size)
 {
-    return m_session ? m_session->currentFrame() : QImage();
+    return m_session ? m_session->currentFrame(size) : QImage();
 }
 
 void TFFPlayer::UpdateScreenPosition()

@@ -47,7 +47,8 @@ public:
     void Seek(int64_t pts, TSeekFlags flags = 0, bool waitForSeekEnd = false);
     bool SendVideoFilterCommand(const QString& target, const QString& cmd, const QString& arg,
                                 int flags = 0);
-    QImage CurrentFrame();
+    // The picture on screen, at its own size or scaled to `size` (a preview needs no more).
+    QImage CurrentFrame(const QSize& size = {});
     void UpdateScreenPosition();
     int VideoStreamIndex() const;
 

@@ -32,12 +32,15 @@ constexpr double RefreshRate = 0.01;
 std::mutex sdlMutex;
 
 // A picture at its own size in 32-bit RGB.
-QImage toRgbImage(const AVFrame* frame)
+// The picture in 32-bit RGB, at its own size or scaled to `size`.
+QImage toRgbImage(const AVFrame* frame, QSize size = {})
 {
-    QImage picture(frame->width, frame->height, QImage::Format_RGB32);
+    if (size.isEmpty())
+        size = QSize(frame->width, frame->height);
+    QImage picture(size, QImage::Format_RGB32);
     SwsContextPtr converter(
-        sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
-                       frame->height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr));
+        sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), size.width(),
+                       size.height(), AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr));
     uint8_t* planes[1] = {picture.bits()};
     const int strides[1] = {int(picture.bytesPerLine())};
     sws_scale(converter.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
@@ -991,10 +994,10 @@ bool PlaybackSession::sendFilterCommand(const QString& target, const QString& co
     return true;
 }
 
-QImage PlaybackSession::currentFrame()
+QImage PlaybackSession::currentFrame(const QSize& size)
 {
     std::lock_guard lock(m_shownMutex);
     if (!m_shown || m_shown->width <= 0)
         return {};
-    return toRgbImage(m_shown.get());
+    return toRgbImage(m_shown.get(), size);
 }

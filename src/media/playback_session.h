@@ -74,7 +74,7 @@ public:
     bool sendFilterCommand(const QString& target, const QString& command, const QString& argument,
                            int flags);
     // The picture on screen in 32-bit RGB; empty when none.
-    QImage currentFrame();
+    QImage currentFrame(const QSize& size = {});
     // The output surface was moved or resized.
     void updateScreenPosition() { m_forceRefresh = true; }
     void setSpeed(double speed);

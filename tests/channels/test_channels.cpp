@@ -301,6 +301,12 @@ private slots:
         QTRY_COMPARE(show.label("pausedA"), QString("PLAYING"));
         QTRY_VERIFY(vA->CurrentPTS() > 2300000);
         QVERIFY(show.label("CountDownA") < QString("00:00:04.000")); // remaining time
+        // The preview shows the picture at its own size; "PREVIEW OFF" clears it.
+        auto* preview = show.child<QLabel>("splittedA");
+        QTRY_VERIFY(!preview->pixmap().isNull());
+        QCOMPARE(preview->pixmap().size(), preview->size());
+        show.click("previewAoff");
+        QVERIFY(preview->pixmap().isNull());
         show.click("btnStopA");
         QCOMPARE(show.label("pausedA"), QString("STOPPED"));
         QCOMPARE(show.label("titolo"), QString("Add a clip"));

@@ -84,6 +84,7 @@ private slots:
         QVERIFY(probe.positions.isEmpty());
         QCOMPARE(sink.count(), 1);
         QCOMPARE(player.CurrentFrame().size(), QSize(320, 240));
+        QCOMPARE(player.CurrentFrame(QSize(64, 36)).size(), QSize(64, 36)); // for a preview
 
         player.Resume();
         QTRY_VERIFY(probe.states.contains(psResume));
