@@ -23,6 +23,6 @@ int main(int argc, char* argv[])
         return 1;
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, console.main(),
-                     &QWidget::close);
+                     &MainWindow::closeWithoutAsking);
     return app.exec();
 }

@@ -4,6 +4,7 @@
 #include "channels/dissolve_timer.h"
 #include "core/window_system.h"
 #include "media/ff_player.h"
+#include "stage/output_window.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
@@ -90,25 +91,61 @@ void ChannelMixer::wire(int channel)
     });
 }
 
-void ChannelMixer::attachWindows(QWidget* layerA, QWidget* layerB)
+void ChannelMixer::attachWindows(OutputWindow* layerA, OutputWindow* layerB)
 {
     m_channels[0].window = layerA;
     m_channels[1].window = layerB;
+    showOpacities();
 }
 
 int ChannelMixer::opacity(int channel) const
 {
-    const QWidget* window = at(channel).window;
-    return window ? qRound(window->windowOpacity() * 255) : 0;
+    return m_opacity[index(channel)];
 }
 
 void ChannelMixer::setOpacity(int channel, int opacity)
 {
-    QWidget* window = at(channel).window;
-    if (!window)
-        return;
-    window->setWindowOpacity(std::clamp(opacity, 0, 255) / 255.0);
-    flushWindowSystem();
+    m_opacity[index(channel)] = std::clamp(opacity, 0, 255);
+    showOpacities();
+}
+
+namespace {
+// The desktop area where a window shows: its mask, or its whole rectangle.
+QRegion visibleArea(const QWidget* window)
+{
+    const QRegion area = window->mask().isEmpty() ? QRegion(window->rect()) : window->mask();
+    return area.translated(window->geometry().topLeft());
+}
+} // namespace
+
+int ChannelMixer::lowerWindowOpacity() const
+{
+    const int own = m_opacity[0];
+    const OutputWindow* lower = m_channels[0].window;
+    const OutputWindow* upper = m_channels[1].window;
+    const int upperOpacity = m_opacity[1];
+    if (!(dissolving(1) || dissolving(2)) || !upper || !upper->isVisible() || upperOpacity >= 255 ||
+        !(visibleArea(lower) - visibleArea(upper)).isEmpty())
+        return own;
+    // B over A shows B × b + A × (1 − b) × a': for A to count as `own`, a' = own ÷ (1 − b).
+    return std::min(255, int(std::lround(own * 255.0 / (255 - upperOpacity))));
+}
+
+void ChannelMixer::showOpacities()
+{
+    bool changed = false;
+    for (const int channel : {1, 2}) {
+        OutputWindow* window = at(channel).window;
+        if (!window)
+            continue;
+        const int shown = channel == 1 ? lowerWindowOpacity() : m_opacity[1];
+        if (qRound(window->windowOpacity() * 255) == shown)
+            continue;
+        window->setWindowOpacity(shown / 255.0);
+        changed = true;
+    }
+    if (changed)
+        flushWindowSystem();
 }
 
 int ChannelMixer::targetOpacity(int channel) const
@@ -146,6 +183,7 @@ void ChannelMixer::stopDissolves()
 {
     stopTimer(1);
     stopTimer(2);
+    showOpacities(); // each window at its own opacity again
 }
 
 void ChannelMixer::cut(int channel)
@@ -212,8 +250,8 @@ void ChannelMixer::tick(int channel)
     Fade& fade = m_fades[index(channel)];
     const bool last = fade.tick();
     if (c.mixVideo->isChecked()) {
-        if (c.window && !c.window->isVisible())
-            c.window->show();
+        if (c.window && !c.window->onStage())
+            c.window->setOnStage(true);
         setOpacity(channel, fade.opacity());
         c.videoGauge->setValue(std::min(fade.opacity(), c.videoGauge->maximum()));
     }
@@ -230,11 +268,12 @@ void ChannelMixer::tick(int channel)
         if (fade.FadeVideoOut) {
             setOpacity(channel, 0);
             if (channel == 2 && c.window) // Player A's window stays shown at opacity 0
-                c.window->hide();
-        } else if (opacity(channel) != targetOpacity(channel)) {
+                c.window->setOnStage(false);
+        } else {
             setOpacity(channel, targetOpacity(channel));
         }
     }
+    showOpacities(); // the other window too, when this was the last dissolve
     if (c.mixAudio->isChecked()) {
         if (fade.FadeAudioOut) {
             if (c.player->AudioVolume() != 0)

@@ -8,6 +8,7 @@
 
 class ChannelPanel;
 class DissolveTimer;
+class OutputWindow;
 class QAbstractButton;
 class QProgressBar;
 class TFFPlayer;
@@ -29,7 +30,7 @@ public:
         QAbstractButton* mixAudio;
         QProgressBar* videoGauge;
         QProgressBar* audioGauge;
-        QWidget* window = nullptr; // the output window, once it exists
+        OutputWindow* window = nullptr; // the output window, once it exists
     };
     struct Controls {
         QAbstractButton* stageActive;
@@ -46,7 +47,7 @@ public:
                  ChannelClipSettings& clipSettings, const bool& handlersArmed,
                  QObject* parent = nullptr);
 
-    void attachWindows(QWidget* layerA, QWidget* layerB);
+    void attachWindows(OutputWindow* layerA, OutputWindow* layerB);
 
     void cut(int channel);
     void dissolve(int channel);
@@ -57,7 +58,7 @@ public:
     // A player stopped: both dissolves end where they are.
     void stopDissolves();
 
-    // The window's opacity 0..255 and the player's volume, as the mix sees them.
+    // The channel's opacity 0..255, as the mix sees it.
     int opacity(int channel) const;
     void setOpacity(int channel, int opacity);
     // The volume slider's handler: the player's volume, the read-out and the icons.
@@ -74,6 +75,13 @@ private:
     // exclusive groups.
     void markOffAir(int channel, bool off);
     void tick(int channel);
+    // Puts the channels' opacities on their windows. Layer B lies above layer A: while a
+    // dissolve runs and B's window covers A's entirely, A's window is made more opaque so
+    // that B over A shows the two pictures in their set proportions, without the
+    // background showing through (two half-transparent windows would dim the middle of a
+    // crossfade to three quarters).
+    void showOpacities();
+    int lowerWindowOpacity() const;
     void wire(int channel);
     void alphaChanged(int channel);
 
@@ -83,5 +91,6 @@ private:
     ChannelClipSettings& m_clipSettings;
     const bool& m_handlersArmed;
     Fade m_fades[2];
+    int m_opacity[2] = {255, 255}; // a new window is opaque
     DissolveTimer* m_timers[2];
 };

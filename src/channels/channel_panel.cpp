@@ -461,21 +461,25 @@ void ChannelPanel::setEndStatus(const QString& status)
     m_endStatus->setText(status);
 }
 
+void ChannelPanel::showCountdown(qint64 pts, qint64 duration)
+{
+    const qint64 remaining = duration - pts;
+    QString colour = "#ffffff";
+    if (m_countdownMode == 2 || duration > 0) {
+        if (remaining < 30000000)
+            colour = bgrColour(0x4280FF).name();
+        if (remaining < 10000000)
+            colour = bgrColour(0xFF).name();
+    }
+    const bool showRemaining = m_countdownMode == 1 && duration > 0;
+    m_countdown->setStyleSheet("color: " + colour + ";");
+    m_countdown->setText(formatMediaTime(showRemaining ? remaining : pts));
+}
+
 void ChannelPanel::showPosition(qint64 pts, qint64 duration)
 {
-    if (pts > 1000) {
-        const qint64 remaining = duration - pts;
-        QString colour = "#ffffff";
-        if (m_countdownMode == 2 || duration > 0) {
-            if (remaining < 30000000)
-                colour = bgrColour(0x4280FF).name();
-            if (remaining < 10000000)
-                colour = bgrColour(0xFF).name();
-        }
-        const bool showRemaining = m_countdownMode == 1 && duration > 0;
-        m_countdown->setStyleSheet("color: " + colour + ";");
-        m_countdown->setText(formatMediaTime(showRemaining ? remaining : pts));
-    }
+    if (pts > 1000)
+        showCountdown(pts, duration);
     if (pts < 0 || duration <= 0)
         return;
     const int at = int(qint64(m_position->maximum()) * pts / duration);

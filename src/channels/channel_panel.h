@@ -44,6 +44,8 @@ public:
     // A position report: countdown (remaining or elapsed time, coloured as the end nears)
     // and the position bar, unless the operator is dragging it.
     void showPosition(qint64 pts, qint64 duration);
+    // The countdown at this place of a clip of this length, in its mode and colours.
+    void showCountdown(qint64 pts, qint64 duration);
     // Countdown mode: 1 = remaining time, 2 = elapsed time.
     int countdownMode() const { return m_countdownMode; }
     // The player's state: label and lamps.

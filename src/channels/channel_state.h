@@ -15,4 +15,5 @@ struct ChannelState {
     ChannelClipSettings clipSettings;
 
     int& codice(int channel) { return channel == 2 ? codiceB : codiceA; }
+    int codice(int channel) const { return channel == 2 ? codiceB : codiceA; }
 };

@@ -7,6 +7,8 @@
 #include "data/show_database.h"
 #include "data/write_operation.h"
 #include "media/ff_player.h"
+#include "stage/output_window.h"
+#include "stage/video_surface.h"
 #include "ui/dataset_grid.h"
 
 #include <QAction>
@@ -155,12 +157,22 @@ void PlaybackChannels::wireControls()
     });
 }
 
-void PlaybackChannels::attachOutputs(QWidget* windowA, VideoSink* sinkA, QWidget* windowB,
-                                     VideoSink* sinkB)
+void PlaybackChannels::attachOutputs(OutputWindow* windowA, OutputWindow* windowB)
 {
-    m_sinks[0] = sinkA;
-    m_sinks[1] = sinkB;
+    m_windows[0] = windowA;
+    m_windows[1] = windowB;
     m_mixer->attachWindows(windowA, windowB);
+}
+
+void PlaybackChannels::holdPicture(int channel, bool holds)
+{
+    OutputWindow* window = m_windows[channel == 2 ? 1 : 0];
+    if (!window)
+        return;
+    window->setHoldsPicture(holds);
+    // Layer B lies above layer A, also when A's window appears after B's.
+    if (channel == 1 && m_windows[1] && m_windows[1]->isVisible())
+        m_windows[1]->raise();
 }
 
 TFFPlayer* PlaybackChannels::ThePlayer(int channel) const
@@ -170,7 +182,8 @@ TFFPlayer* PlaybackChannels::ThePlayer(int channel) const
 
 VideoSink* PlaybackChannels::TheHandle(int channel) const
 {
-    return m_sinks[channel == 2 ? 1 : 0];
+    const OutputWindow* window = m_windows[channel == 2 ? 1 : 0];
+    return window ? window->surface() : nullptr;
 }
 
 QSlider* PlaybackChannels::TheTrackBar(int channel) const
@@ -218,7 +231,7 @@ void PlaybackChannels::btnPlayAClick()
         return;
     const QString file = clip.text("file");
     if (!QFileInfo::exists(file)) {
-        m_host.showError("Media not linked.");
+        m_host.showError("Media not linked.\n" + file);
         return;
     }
     const auto loadChecked = [this](const char* name) {
@@ -304,6 +317,7 @@ void PlaybackChannels::btnPlayAClick()
     p->transitionTime()->setValue(int(clip.integer("trxtime")));
     if (loadFilters)
         ImpostaFiltri(c);
+    holdPicture(c, true);
     videoclip(file, c);
 }
 
@@ -400,6 +414,7 @@ void PlaybackChannels::btnStopAClick()
     livello(false);
     ThePlayer(c)->Stop(true);
     reset_info(c);
+    holdPicture(c, false); // "Add a clip": nothing of this channel hides the other layer
     livello(true);
 }
 
@@ -477,7 +492,21 @@ void PlaybackChannels::vAState(TFFPlayer* sender, TPlayState state)
         m_mixer->stopDissolves();
     } else if (state == psEnd) {
         endReached(c);
+    } else if (state == psPause) {
+        showCued(c);
     }
+}
+
+void PlaybackChannels::showCued(int c)
+{
+    // A clip loaded paused reports no position: the operator still checks what goes on air.
+    TFFPlayer* player = ThePlayer(c);
+    ChannelPanel* p = panel(c);
+    const ClipSettings& s = m_state.clipSettings[c];
+    const int64_t at = player->CurrentPTS() >= 0 ? player->CurrentPTS() : s.FIn;
+    p->showCountdown(at, s.FDuration);
+    if (p->previewOn())
+        p->showPreview(player->CurrentFrame(p->previewSize()));
 }
 
 void PlaybackChannels::endReached(int c)
@@ -508,7 +537,10 @@ bool PlaybackChannels::nextClipTick(int channel)
         return false;
     m_mixer->stopTimer(channel);
     m_state.nextClipChannel = 0;
-    m_playAfterLoad->setChecked(true); // not stored: the operator's choice stays on file
+    // Pressed for this load only: the operator's next "LOAD" follows the switch as stored.
+    const bool playAfterLoad = m_playAfterLoad->isChecked();
+    m_playAfterLoad->setChecked(true);
     m_load->click();
+    m_playAfterLoad->setChecked(playAfterLoad);
     return true;
 }

@@ -8,6 +8,7 @@
 class ChannelMixer;
 class ChannelPanel;
 class DatasetGrid;
+class OutputWindow;
 class QAbstractButton;
 class QAction;
 class QPushButton;
@@ -60,8 +61,8 @@ public:
                      QWidget* console, RenderMenu menu, QObject* parent = nullptr);
     ~PlaybackChannels() override;
 
-    // The players draw on these from now on.
-    void attachOutputs(QWidget* windowA, VideoSink* sinkA, QWidget* windowB, VideoSink* sinkB);
+    // The layer windows the players draw on from now on.
+    void attachOutputs(OutputWindow* windowA, OutputWindow* windowB);
 
     TFFPlayer* ThePlayer(int channel) const;
     VideoSink* TheHandle(int channel) const;
@@ -96,11 +97,15 @@ private:
     void wirePlayer(TFFPlayer* player, int channel);
     void wireControls();
     void endReached(int channel);
+    // The paused channel's picture in the preview and its place in the countdown.
+    void showCued(int channel);
     void seekFromBar(int channel);
     // Loads the channel's filter values into its colour bars and opacity slider.
     void ImpostaFiltri(int channel);
     bool directDraw() const;
     bool nextClipTick(int channel);
+    // The channel's layer holds a clip (shown on the stage) or nothing (kept hidden).
+    void holdPicture(int channel, bool holds);
 
     ShowDatabase& m_database;
     WriteOperation& m_write;
@@ -111,7 +116,7 @@ private:
     RenderMenu m_menu;
     TFFPlayer* m_players[2];
     ChannelMixer* m_mixer;
-    VideoSink* m_sinks[2] = {};
+    OutputWindow* m_windows[2] = {};
     DatasetGrid* m_clipGrid;
     QAbstractButton* m_stageActive;
     QAbstractButton* m_playAfterLoad;

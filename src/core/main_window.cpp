@@ -277,6 +277,12 @@ void MainWindow::buildConsole()
                                m_menu->action("Options/Render audio/wave Out")},
                               m_menu->action("Options/Support Audio 5.1")},
                              this);
+    connect(m_clipCommands, &ClipCommands::clipRenamed, this,
+            [this](int clip, const QString& title) {
+                for (ChannelPanel* panel : m_panels)
+                    if (codice(panel->channel()) == clip)
+                        panel->showTitle(title);
+            });
     connect(m_stageController, &StageController::layerMoved, this,
             [this](int channel) { m_channels->ThePlayer(channel)->UpdateScreenPosition(); });
 
@@ -710,8 +716,7 @@ void MainWindow::FormShow(const ConsoleWindows& windows)
     m_layerWindows[0] = windows.playout;
     m_layerWindows[1] = windows.playoutB;
     if (windows.playout && windows.playoutB)
-        m_channels->attachOutputs(windows.playout, windows.playout->surface(), windows.playoutB,
-                                  windows.playoutB->surface());
+        m_channels->attachOutputs(windows.playout, windows.playoutB);
     m_library->clipGrid()->setRowHeight(30);
     m_library->connectionGrid()->setRowHeight(30);
     for (QWidget* window : {windows.filtri, windows.fAzioni}) {
@@ -791,8 +796,30 @@ bool MainWindow::previewKey(QKeyEvent* key)
     return handled;
 }
 
+void MainWindow::closeWithoutAsking()
+{
+    m_askBeforeClosing = false;
+    close();
+}
+
+bool MainWindow::clipsOnAir() const
+{
+    for (const int channel : {1, 2}) {
+        const TPlayState state = m_channels->ThePlayer(channel)->PlayState();
+        if (codice(channel) != -1 && state != psStop && state != psEnd)
+            return true;
+    }
+    return false;
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // Ctrl+X is everyone's "cut": closing by accident must not end the show on air.
+    if (!m_closed && m_askBeforeClosing && clipsOnAir() &&
+        !askYesNo("Clips are on air. Close Quillon?")) {
+        event->ignore();
+        return;
+    }
     if (!m_closed) {
         FormCloseQuery();
         FormClose();

@@ -98,6 +98,11 @@ public:
     // Shows an error box with one OK button.
     static void showError(QWidget* parent, const QString& text);
 
+    // Closes the program without asking, as a signal from the system asks.
+    void closeWithoutAsking();
+    // A channel is playing or paused on a clip.
+    bool clipsOnAir() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -146,6 +151,7 @@ private:
     QString m_tempDirectory;
     bool m_levelMeters = true;
     bool m_closed = false;
+    bool m_askBeforeClosing = true;
     TextPrompt* m_prompt = nullptr;
 
     MainMenu* m_menu = nullptr;

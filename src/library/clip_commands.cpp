@@ -77,14 +77,14 @@ QList<std::pair<const char*, QVariant>> ClipCommands::neutralFilters() const
             {"vflip", 0}};
 }
 
-void ClipCommands::changeCurrent(const QList<std::pair<const char*, QVariant>>& values,
+bool ClipCommands::changeCurrent(const QList<std::pair<const char*, QVariant>>& values,
                                  bool pauseMeters)
 {
     if (noClip())
-        return;
+        return false;
     const int clip = currentClip();
     m_database.p.setFilter(R"("codice" = ?)", {clip});
-    m_write.run(
+    return m_write.run(
         {&m_database.p},
         [&] {
             if (!m_database.p.locate("codice", clip))
@@ -141,7 +141,9 @@ void ClipCommands::rename()
     const auto typed = m_host.askText("Rename clip name", title, 250);
     if (!typed || *typed == title)
         return;
-    changeCurrent({{"titolo", *typed}});
+    const int clip = currentClip();
+    if (changeCurrent({{"titolo", *typed}}))
+        emit clipRenamed(clip, *typed);
 }
 
 void ClipCommands::duplicate(bool withFilters)

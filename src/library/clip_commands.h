@@ -32,13 +32,17 @@ public:
     void resetFilters();
     void setAutoloadStage(bool on);
 
+signals:
+    // A clip got a new title; a channel that holds it shows the new one.
+    void clipRenamed(int codice, const QString& title);
+
 private:
     bool noClip() const;
     int currentClip() const;
     void refresh(int clip);
     void move(int step);
     // Changes columns of the current clip in one write and refreshes on it.
-    void changeCurrent(const QList<std::pair<const char*, QVariant>>& values,
+    bool changeCurrent(const QList<std::pair<const char*, QVariant>>& values,
                        bool pauseMeters = true);
     QList<std::pair<const char*, QVariant>> neutralFilters() const;
 

@@ -1,8 +1,26 @@
 #include "library/playlists.h"
 
+#include "data/database_error.h"
 #include "data/read_dataset.h"
 #include "data/show_database.h"
 #include "data/write_operation.h"
+
+#include <QSqlQuery>
+
+namespace {
+// Within the write: a name another playlist has is refused in words the operator
+// understands, before the database's key refuses it in its own.
+void refuseTakenName(const ShowDatabase& database, const QString& name)
+{
+    QSqlQuery query(database.dbs());
+    query.prepare(R"(select count(*) from "liste" where "lista" = ?)");
+    query.addBindValue(name);
+    if (!query.exec() || !query.next())
+        throw DatabaseError(query.lastError());
+    if (query.value(0).toInt() > 0)
+        throw DatabaseError(QStringLiteral("A playlist named \"%1\" exists already.").arg(name));
+}
+} // namespace
 
 Playlists::Playlists(ShowDatabase& database, WriteOperation& write, PlaylistHost& host,
                      QObject* parent)
@@ -73,6 +91,7 @@ void Playlists::create()
     const bool created = m_write.run(
         {&m_database.listas},
         [&] {
+            refuseTakenName(m_database, *name);
             m_database.listas.append();
             m_database.listas.setValue("lista", *name);
             m_database.listas.setValue("ordine",
@@ -98,6 +117,8 @@ void Playlists::rename()
     const bool renamed = m_write.run(
         {&m_database.listas, &m_database.p},
         [&] {
+            if (*name != oldName)
+                refuseTakenName(m_database, *name);
             if (m_database.listas.locate("lista", oldName))
                 m_database.listas.setValue("lista", *name);
             // Only the clips of exactly that playlist: "Show 2" is not "Show".

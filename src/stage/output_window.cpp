@@ -66,6 +66,23 @@ void OutputWindow::applyMask(int shape, int sides)
     update();
 }
 
+void OutputWindow::setOnStage(bool shown)
+{
+    m_onStage = shown;
+    updateVisibility();
+}
+
+void OutputWindow::setHoldsPicture(bool holds)
+{
+    m_holdsPicture = holds;
+    updateVisibility();
+}
+
+void OutputWindow::updateVisibility()
+{
+    setVisible(m_onStage && (m_role == Role::Background || m_holdsPicture));
+}
+
 void OutputWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

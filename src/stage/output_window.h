@@ -28,11 +28,24 @@ public:
     // Restricts the visible area to a mask shape (see stage_mask.h).
     void applyMask(int shape, int sides);
 
+    // Whether the stage and the mix want the window shown. A layer that holds no picture
+    // stays hidden all the same, so that an empty channel never hides the layer beneath it;
+    // it appears when something is loaded or drawn into it. The background shows as asked.
+    void setOnStage(bool shown);
+    bool onStage() const { return m_onStage; }
+    // Something is loaded or drawn into the layer: a clip, a test pattern, a live picture.
+    void setHoldsPicture(bool holds);
+    bool holdsPicture() const { return m_holdsPicture; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void updateVisibility();
+
     Role m_role;
+    bool m_onStage = false;
+    bool m_holdsPicture = false;
     QColor m_colour = Qt::black;
     QImage m_picture;
     VideoSurface* m_surface = nullptr;

@@ -35,7 +35,7 @@ void StageController::CreaLayout(bool show)
     const QPoint origin(m_stage.offsetx, m_stage.offsety);
     if (m_controls.changeBackground->isChecked()) {
         if (s.schermo != 0) {
-            m_background->hide();
+            m_background->setOnStage(false);
             m_background->setPicture({});
             m_background->setColour(0);
         } else {
@@ -43,20 +43,20 @@ void StageController::CreaLayout(bool show)
             const bool picture = s.picture != 0 && QFileInfo::exists(s.sfondo);
             m_background->setPicture(picture ? QImage(s.sfondo) : QImage());
             m_background->setColour(s.colore);
-            m_background->setVisible(show);
+            m_background->setOnStage(show);
         }
     }
     const QRect layerA(origin + QPoint(s.aleft, s.atop), QSize(s.awidth, s.aheigth));
     if (m_controls.changeLayerA->isChecked()) {
         m_layerA->setGeometry(layerA);
-        m_layerA->setVisible(show);
+        m_layerA->setOnStage(show);
         m_layerA->applyMask(s.ashape, s.alati);
         m_layerA->setColour(s.acolor);
         m_layerA->raise();
         emit layerMoved(1);
     }
     if (m_controls.changeLayerB->isChecked()) {
-        m_layerB->setVisible(show);
+        m_layerB->setOnStage(show);
         if (s.fullscreen != 0) { // one-player mode: B takes layer A's place and look
             m_layerB->setGeometry(layerA);
             m_layerB->setColour(s.acolor);

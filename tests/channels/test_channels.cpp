@@ -8,6 +8,7 @@
 #include "core/main_menu.h"
 #include "media/ff_player.h"
 #include "media/test_media.h"
+#include "stage/output_window.h"
 #include "support/modal_answers.h"
 #include "support/started_console.h"
 #include "ui/dataset_grid.h"
@@ -77,6 +78,10 @@ struct Show : StartedConsole {
     }
 
     TFFPlayer* player(int channel) const { return main->channels().ThePlayer(channel); }
+    OutputWindow* layer(int channel) const
+    {
+        return static_cast<OutputWindow*>(console->window(channel == 1 ? "playout" : "playoutB"));
+    }
     ChannelPanel* panel(int channel) const { return main->panel(channel); }
     ChannelMixer& mixer() const { return main->channels().mixer(); }
     QString label(const char* name) const { return child<QLabel>(name)->text(); }
@@ -334,7 +339,7 @@ private slots:
         ModalAnswers answers;
         answers.button("OK");
         show.load(2, clips[1]);
-        QCOMPARE(answers.seen, QStringList{"Media not linked."});
+        QCOMPARE(answers.seen, QStringList{"Media not linked.\n" + gone}); // which file
         QCOMPARE(show.main->codiceB, clips[0]);
         QCOMPARE(show.label("titoloB"), QString("clip_vp9"));
         QCOMPARE(show.player(2)->FileName(), media("clip_vp9.webm"));
@@ -569,10 +574,12 @@ private slots:
         QCOMPARE(show.main->codiceB, repeat ? clips[0] : clips[1]);
         QCOMPARE(show.main->nextClipChannel, 0);
         QTRY_COMPARE(show.label("pausedB"), QString("PLAYING")); // "PLAY AFTER LOAD" pressed
-        QVERIFY(show.child<QPushButton>("chkPlayAfterLoad")->isChecked());
-        // Not stored: the switch as the operator left it comes back at the next start.
+        // ... for that load only: the switch, and so the operator's next "LOAD", are as left.
+        QVERIFY(!show.child<QPushButton>("chkPlayAfterLoad")->isChecked());
         QCOMPARE(show.fixture.settings().readFirstLine(SettingsFile::PlayAfterLoad).value_or("0"),
                  QString("0"));
+        show.load(2, clips[0]);
+        QTRY_COMPARE(show.label("pausedB"), QString("PAUSED"));
     }
 
     void cutTakesAChannelOffAndBackOnAir()
@@ -622,7 +629,7 @@ private slots:
         QCOMPARE(mixer.opacity(1), 0);
         QCOMPARE(show.player(1)->AudioVolume(), 0);
         QVERIFY(show.child<QPushButton>("btnCutA")->isChecked());
-        QVERIFY(show.console->window("playout")->isVisible()); // A's window stays shown
+        QVERIFY(show.layer(1)->onStage()); // A's window stays on the stage
 
         // Right click: A fades in, B fades out, together.
         emit show.child<QPushButton>("btnDissolveB")->customContextMenuRequested({});
@@ -631,16 +638,16 @@ private slots:
         QCOMPARE(mixer.opacity(1), 255);
         QCOMPARE(show.player(1)->AudioVolume(), 100);
         QCOMPARE(mixer.opacity(2), 0);
-        QVERIFY(!show.console->window("playoutB")->isVisible()); // B is hidden when out
+        QVERIFY(!show.layer(2)->onStage()); // B is hidden when out
 
         // "CUT" brings B's opacity back but not its window; the next dissolve shows it.
         show.click("btnCutB");
         QCOMPARE(mixer.opacity(2), 255);
-        QVERIFY(!show.console->window("playoutB")->isVisible());
+        QVERIFY(!show.layer(2)->onStage());
         show.click("btnCutB");
         QCOMPARE(mixer.opacity(2), 0);
         show.click("btnDissolveB");
-        QTRY_VERIFY(show.console->window("playoutB")->isVisible());
+        QTRY_VERIFY(show.layer(2)->onStage());
         QTRY_VERIFY_WITH_TIMEOUT(!mixer.dissolving(2), 3000);
         QCOMPARE(mixer.opacity(2), 255);
 

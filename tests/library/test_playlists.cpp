@@ -142,17 +142,25 @@ private slots:
         QCOMPARE(show.label("nome"), QString("Show"));
     }
 
-    void aTakenNameIsRefusedByTheDatabase()
+    void aTakenNameIsRefusedInWords_data()
     {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("create") << "Library/Playlists/Create new";
+        QTest::newRow("rename") << "Library/Playlists/Rename";
+    }
+
+    void aTakenNameIsRefusedInWords()
+    {
+        QFETCH(QString, entry);
         Show show;
         ModalAnswers answers;
         answers.text("Encore");
         answers.button("OK");
-        show.trigger("Library/Playlists/Create new");
+        show.trigger(qPrintable(entry));
         QCOMPARE(answers.seen.size(), 2);
-        QVERIFY2(answers.seen.at(1).contains("PRIMARY or UNIQUE KEY"),
-                 qPrintable(answers.seen.at(1)));
+        QCOMPARE(answers.seen.at(1), QString("A playlist named \"Encore\" exists already."));
         QCOMPARE(show.scalar(R"(select count(*) from "liste")").toInt(), 3);
+        QCOMPARE(show.playlists(), QStringList({"Show", "Show 2", "Encore"}));
         QCOMPARE(show.label("nome"), QString("Show"));
         QCOMPARE(show.clipTitles(), QStringList({"Opening", "Finale"}));
     }

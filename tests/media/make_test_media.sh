@@ -42,6 +42,11 @@ for ext in png jpg bmp gif; do
   ff -f lavfi -i "testsrc2=size=320x240:duration=1" -frames:v 1 "still.$ext"
 done
 
+# Plain colours, for reading the stage by pixel.
+for colour in red blue; do
+  ff -f lavfi -i "color=c=$colour:size=320x240" -frames:v 1 "$colour.png"
+done
+
 cp clip_h264.mp4 "Überraschung – è.mp4"
 head -c 20000 clip_h264.mp4 > truncated.mp4
 head -c 65536 /dev/urandom > random.mp4

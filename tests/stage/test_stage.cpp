@@ -91,7 +91,13 @@ private slots:
         QCOMPARE(background->colour(), QColor(255, 0, 0)); // 0x0000FF is red
         QCOMPARE(a->colour(), QColor(0, 255, 0));
         QCOMPARE(b->colour(), QColor(0, 0, 255));
-        QVERIFY(background->isVisible() && a->isVisible() && b->isVisible());
+        QVERIFY(background->isVisible() && a->onStage() && b->onStage());
+        // An empty channel hides nothing: its layer shows once it holds a picture.
+        QVERIFY(!a->isVisible() && !b->isVisible());
+        a->setHoldsPicture(true);
+        QVERIFY(a->isVisible() && !b->isVisible());
+        b->setHoldsPicture(true);
+        QVERIFY(b->isVisible());
         QVERIFY(!a->mask().contains(QPoint(1, 1))); // circular
         QVERIFY(a->mask().contains(QPoint(200, 150)));
         QCOMPARE(b->mask(), QRegion(polygonMask({320, 180}, 5), Qt::WindingFill));

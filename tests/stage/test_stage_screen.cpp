@@ -1,10 +1,15 @@
 // The stage as it reaches the screen: real X11 windows on the test's virtual screen, under a
 // compositor as on an operator's desktop, read back pixel by pixel.
+#include "channels/channel_mixer.h"
+#include "channels/channel_panel.h"
+#include "media/test_media.h"
 #include "stage/output_window.h"
 #include "support/started_console.h"
+#include "ui/dataset_grid.h"
 
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +26,45 @@ void seedScreenStage(const ShowFixture& fixture)
         values ('Screen', 0, 400, 300, 0, 0, 255, 0, 0, 50, 50, 200, 150, 16711680,
                 160, 260, 100, 100, 65280, 1, 2, 0, 3, 0, 3, 0))");
 }
+
+// Layers A and B on the same 200x150 rectangle at 50,50 of a green 400x300 stage, and a
+// playlist for the clips the test adds.
+void seedOverlapStage(const ShowFixture& fixture)
+{
+    fixture.exec(R"(insert into "layout" ("nome", "ordine", "sx", "sy", "offsetx", "offsety",
+        "colore", "picture", "fullscreen", "atop", "aleft", "awidth", "aheigth", "acolor",
+        "btop", "bleft", "bwidth", "bheigth", "bcolor", "battivo", "ashape", "schermo",
+        "alati", "bshape", "blati", "restart")
+        values ('Overlap', 0, 400, 300, 0, 0, 65280, 0, 0, 50, 50, 200, 150, 0,
+                50, 50, 200, 150, 0, 1, 0, 0, 3, 0, 3, 0))");
+    fixture.exec(R"(insert into "liste" values ('Show', 1))");
+}
+
+// The console on the overlapping stage with a red and a blue still as clips.
+struct ColourShow : StartedConsole {
+    int red = 0;
+    int blue = 0;
+
+    ColourShow()
+        : StartedConsole(seedOverlapStage)
+    {
+        main->addClips({media("red.png"), media("blue.png")});
+        red = fixture.scalar(R"(select "codice" from "playlist" where "titolo" = 'red')").toInt();
+        blue = fixture.scalar(R"(select "codice" from "playlist" where "titolo" = 'blue')").toInt();
+        main->hide(); // the console is not what these tests look at
+    }
+
+    // "A" or "B", the clip in the grid, "LOAD" with "PLAY AFTER LOAD".
+    void play(int channel, int clip)
+    {
+        child<QPushButton>(channel == 1 ? "btnLayerA" : "btnLayerB")->click();
+        child<QPushButton>("chkPlayAfterLoad")->setChecked(true);
+        main->database().playlist.locate("codice", clip);
+        child<DatasetGrid>("elencoClip")->showCursor();
+        child<QPushButton>("btnPlayA")->click();
+        QTest::qWait(600); // the picture reaches the screen through the compositor
+    }
+};
 
 QImage screenshot()
 {
@@ -63,6 +107,9 @@ private slots:
         started.main->hide(); // the console is not what this looks at
         started.child<QPushButton>("btnScreen1")->click();
         auto* layerA = static_cast<OutputWindow*>(started.console->window("playout"));
+        // The layers show their colours as they do under a test pattern or a live picture.
+        layerA->setHoldsPicture(true);
+        static_cast<OutputWindow*>(started.console->window("playoutB"))->setHoldsPicture(true);
         QTRY_VERIFY(layerA->isVisible());
         QTest::qWait(600);
 
@@ -82,6 +129,54 @@ private slots:
         screen = screenshot();
         QVERIFY2(near(pixel(150, 125), 127, 0, 128), qPrintable(pixel(150, 125).name()));
         QVERIFY2(near(pixel(310, 210), 0, 255, 0), qPrintable(pixel(310, 210).name()));
+    }
+
+    void theFirstClipShowsAndAStoppedChannelHidesNothing()
+    {
+        ColourShow show;
+        show.child<QPushButton>("btnScreen1")->click();
+        QTest::qWait(600);
+        const auto centre = [] { return screenshot().pixelColor(150, 125); };
+        QVERIFY2(near(centre(), 0, 255, 0), "no clip yet: the stage shows its background");
+
+        show.play(1, show.red); // layer B, empty, lies above A and must not hide it
+        QVERIFY2(near(centre(), 255, 0, 0), "the first clip in Player A is on the stage");
+
+        show.child<QPushButton>("btnStopA")->click();
+        QTest::qWait(600);
+        QVERIFY2(near(centre(), 0, 255, 0), "a stopped channel shows nothing");
+    }
+
+    void aCrossfadeMixesThePicturesWithoutADip()
+    {
+        ColourShow show;
+        show.child<QPushButton>("btnScreen1")->click();
+        show.play(1, show.red);
+        show.play(2, show.blue);
+        QVERIFY(near(screenshot().pixelColor(150, 125), 0, 0, 255));
+        show.child<QPushButton>("btnCutB")->click();
+        QTest::qWait(600);
+        QVERIFY(near(screenshot().pixelColor(150, 125), 255, 0, 0));
+
+        // Red out and blue in over four seconds, read in the middle.
+        for (const int channel : {1, 2})
+            show.main->panel(channel)->transitionTime()->setValue(8);
+        emit show.child<QPushButton>("btnDissolveB")->customContextMenuRequested({});
+        QTest::qWait(1500);
+        const QColor middle = screenshot().pixelColor(150, 125);
+        ChannelMixer& mixer = show.main->channels().mixer();
+        QVERIFY(mixer.dissolving(1) && mixer.dissolving(2));
+        const QString seen = middle.name();
+        QVERIFY2(middle.red() > 25 && middle.blue() > 25, qPrintable(seen));
+        // A linear mix of red and blue: nothing of the green background, no loss of light.
+        QVERIFY2(middle.green() <= 6, qPrintable(seen));
+        QVERIFY2(std::abs(middle.red() + middle.blue() - 255) <= 8, qPrintable(seen));
+
+        QTRY_VERIFY_WITH_TIMEOUT(!mixer.dissolving(1) && !mixer.dissolving(2), 6000);
+        QCOMPARE(mixer.opacity(1), 0);
+        QCOMPARE(show.console->window("playout")->windowOpacity(), 0.0);
+        QTest::qWait(600);
+        QVERIFY(near(screenshot().pixelColor(150, 125), 0, 0, 255));
     }
 };
 
