@@ -57,8 +57,13 @@ TransportBar::TransportBar(const SettingsFiles& settings, QAction* repeatPlaylis
     m_destination = namedLabel("destinazione", "-", this);
     m_destination->installEventFilter(this);
     layout->addWidget(m_destination, 3, 2, 1, 2);
-    for (QLabel* caption : {m_playlistName, m_clipCount, m_destination})
+    for (QLabel* caption : {m_playlistName, m_clipCount, m_destination}) {
         caption->setStyleSheet("color: #ffd000; font-weight: bold;");
+        // A long name is cut, never widens its column: the buttons stay under the mouse.
+        caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+    for (int column = 0; column < 4; ++column)
+        layout->setColumnStretch(column, 1);
 }
 
 void TransportBar::setRepeatPlaylist(bool on)
@@ -81,12 +86,14 @@ void TransportBar::restoreSwitches(bool repeatPlaylist, bool autostart, bool pla
 void TransportBar::showPlaylist(const QString& name, int clipCount)
 {
     m_playlistName->setText(name);
+    m_playlistName->setToolTip(name);
     m_clipCount->setText(QString::number(clipCount));
 }
 
 void TransportBar::showDestination(const QString& name)
 {
     m_destination->setText(name);
+    m_destination->setToolTip(name);
 }
 
 bool TransportBar::eventFilter(QObject* watched, QEvent* event)

@@ -6,6 +6,7 @@
 #include "channels/position_bar.h"
 #include "channels/video_filter_text.h"
 #include "core/main_menu.h"
+#include "core/media_time.h"
 #include "media/ff_player.h"
 #include "media/test_media.h"
 #include "stage/output_window.h"
@@ -297,6 +298,11 @@ private slots:
         QTRY_COMPARE(show.label("pausedA"), QString("PAUSED"));
         QTRY_VERIFY(vA->CurrentPTS() >= 1900000);
         QVERIFY(vA->CurrentPTS() < 2500000);
+        // The cued clip can be checked before it goes on air: its picture in the preview, the
+        // time from the start point to the end in the countdown.
+        QVERIFY(!show.child<QLabel>("splittedA")->pixmap().isNull());
+        QCOMPARE(show.label("CountDownA"),
+                 formatMediaTime(show.main->clipSettings[1].FDuration - vA->CurrentPTS()));
         // The thumb stands at a third of the bar.
         PositionBar* bar = show.panel(1)->positionBar();
         QVERIFY(std::abs(bar->value() - bar->maximum() / 3) <= 1);
@@ -681,6 +687,55 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!show.mixer().dissolving(1), 3000);
         QCOMPARE(show.mixer().opacity(1), 100);
         QCOMPARE(show.player(1)->AudioVolume(), 0);
+    }
+
+    void closingWhileClipsAreOnAir_data()
+    {
+        QTest::addColumn<bool>("onAir");
+        QTest::addColumn<QString>("answer"); // to the question, if asked
+        QTest::addColumn<bool>("bySignal");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("nothing on air: at once") << false << "" << false << true;
+        QTest::newRow("on air, kept open") << true << "No" << false << false;
+        QTest::newRow("on air, closed") << true << "Yes" << false << true;
+        QTest::newRow("on air, a signal: at once") << true << "" << true << true;
+    }
+
+    void closingWhileClipsAreOnAir()
+    {
+        QFETCH(bool, onAir);
+        QFETCH(QString, answer);
+        QFETCH(bool, bySignal);
+        QFETCH(bool, closed);
+        Show show;
+        if (onAir) {
+            show.load(2, show.add(media("clip_6s.mp4")));
+            QTRY_COMPARE(show.label("pausedB"), QString("PAUSED")); // paused counts too
+        }
+        ModalAnswers answers;
+        if (!answer.isEmpty())
+            answers.button(answer);
+        if (bySignal)
+            show.main->closeWithoutAsking();
+        else
+            show.main->mainMenu()->closeQuillon()->trigger();
+        QCOMPARE(answers.seen, answer.isEmpty() ? QStringList()
+                                                : QStringList{"Clips are on air. Close Quillon?"});
+        QCOMPARE(show.main->isVisible(), !closed);
+        if (onAir)
+            QCOMPARE(show.player(2)->PlayState(), closed ? psStop : psPause);
+    }
+
+    void renamingTheClipOnAirRenamesTheChannel()
+    {
+        Show show;
+        const int clip = show.add(media("clip_h264.mp4"));
+        show.load(1, clip);
+        ModalAnswers answers;
+        answers.text("Opening act");
+        show.main->mainMenu()->action("Library/Rename clip")->trigger();
+        QCOMPARE(show.label("titolo"), QString("Opening act"));
+        QCOMPARE(show.label("titoloB"), QString("Add a clip"));
     }
 
     void fadeDirectionFromTheWindowsOpacity_data()

@@ -6,6 +6,7 @@
 
 #include <QAbstractSlider>
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
@@ -332,6 +333,26 @@ private slots:
         auto* volume = console.main()->findChild<QLabel*>("info_volume");
         QCOMPARE(id->text(), QString("5"));
         QCOMPARE(volume->text(), QString("80"));
+    }
+
+    void theTransportStaysPutWhateverThePlaylistsName()
+    {
+        Started started([](const ShowFixture& fixture) {
+            fixture.exec(R"(insert into "liste" values ('Show', 1))");
+            fixture.exec(R"(insert into "liste" values (?, 2))", {QString(30, 'W')});
+        });
+        const auto places = [&] {
+            QApplication::processEvents();
+            QList<QRect> rects;
+            for (const char* name : {"btnPlayA", "btnStopA", "btnResume", "btnPauseA",
+                                     "chkPlayAfterLoad", "btnrepeatplaylist", "autostart"})
+                rects.append(started.child<QPushButton>(name)->geometry());
+            return rects;
+        };
+        const QList<QRect> before = places();
+        started.main->playlists().select(1);
+        QCOMPARE(started.child<QLabel>("nome")->text(), QString(30, 'W'));
+        QCOMPARE(places(), before);
     }
 };
 
