@@ -622,9 +622,13 @@ bool MainWindow::FormCreate()
     try {
         m_database.openRead();
     } catch (const DatabaseError& error) {
-        qWarning().noquote() << "Cannot open" << m_database.databaseName() << ":"
-                             << error.message();
-        showError(this, "Database Error");
+        // An embedded engine keeps the file to its own process.
+        const QString reason =
+            error.message().contains("Database already opened with engine instance")
+                ? QStringLiteral("The show database is in use by another copy of the program.")
+                : error.message();
+        qWarning().noquote() << "Cannot open" << m_database.databaseName() << ":" << reason;
+        showError(this, "Database Error\n\n" + reason);
         return false;
     }
 

@@ -22,6 +22,25 @@ class TestProgram : public QObject {
         return false;
     }
 
+    // The real program on the fixture's show, started from a folder of its own.
+    struct Program {
+        QTemporaryDir dir;
+        QProcess process;
+
+        explicit Program(const ShowFixture& fixture)
+        {
+            const QString program = dir.filePath("quillon");
+            QFile::copy(QUILLON_BINARY, program);
+            QFile::link(fixture.cacheDir(), dir.filePath("cache"));
+            process.start(program, {});
+        }
+        ~Program()
+        {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    };
+
 private slots:
     void terminationSignalsCloseTheConsoleInOrder_data()
     {
@@ -55,6 +74,27 @@ private slots:
 
         // The database was closed properly: another program can open it at once.
         QCOMPARE(fixture.scalar(R"(select count(*) from "layout")").toInt(), 1);
+    }
+
+    void aSecondCopySaysTheShowIsInUse()
+    {
+        const ShowFixture fixture;
+        Program first(fixture);
+        QVERIFY(first.process.waitForStarted());
+        const QDeadlineTimer started(20000);
+        while (!holdsFile(first.process.processId(), fixture.databasePath()) &&
+               !started.hasExpired())
+            QTest::qWait(50);
+
+        Program second(fixture);
+        QVERIFY(second.process.waitForStarted());
+        QByteArray said;
+        const QDeadlineTimer told(30000);
+        while (!said.contains("Cannot open") && !told.hasExpired()) {
+            second.process.waitForReadyRead(200);
+            said += second.process.readAllStandardError();
+        }
+        QVERIFY2(said.contains("in use by another copy of the program"), said.constData());
     }
 };
 
