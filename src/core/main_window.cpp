@@ -122,6 +122,21 @@ MainWindow::MainWindow(SettingsFiles settings, PlatformServices services)
     buildConsole();
     wireMenus();
     qApp->installEventFilter(this);
+    // Coming back to the console shows what other workstations changed meanwhile.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState to) {
+        if (to == Qt::ApplicationActive)
+            QTimer::singleShot(0, this, &MainWindow::readShowAgain);
+    });
+}
+
+void MainWindow::readShowAgain()
+{
+    // Not in the middle of an operation: a dialog open, a change being written.
+    if (!m_shown || m_closed || m_database.isWriteOpen() || QApplication::activeModalWidget())
+        return;
+    AggiornaElementi(int(m_database.playlist.integer("codice")), m_playlists->current(),
+                     onAirStageName(), int(m_database.dbAzioni.integer("id")),
+                     int(m_database.dbConn.integer("id")));
 }
 
 MainWindow::~MainWindow()
@@ -570,8 +585,19 @@ void MainWindow::showError(const QString& text)
 
 void MainWindow::reloadLists()
 {
-    for (DatasetGrid* grid : {m_playlistButtons->grid(), m_stagePage->grid(),
-                              m_library->connectionGrid(), m_library->actionGrid()})
+    // The playlist buttons are rebuilt only when the playlists changed: a rebuild between the
+    // two clicks of a double click would swallow the second.
+    QStringList playlists;
+    for (int row = 0; row < m_database.lista.count(); ++row)
+        playlists.append(m_database.lista.textAt(row, "lista"));
+    if (playlists != m_playlistsShown) {
+        m_playlistsShown = playlists;
+        m_playlistButtons->grid()->reload();
+    } else {
+        m_playlistButtons->grid()->showCursor();
+    }
+    for (DatasetGrid* grid :
+         {m_stagePage->grid(), m_library->connectionGrid(), m_library->actionGrid()})
         grid->reload();
     emit m_library->actionGrid()->cursorMoved();
 }
@@ -715,6 +741,7 @@ void MainWindow::fillMidiDevices()
 
 void MainWindow::FormShow(const ConsoleWindows& windows)
 {
+    m_shown = true;
     m_prompt = windows.nuovoTesto;
     m_stageController->attachWindows(windows.playout0, windows.playout, windows.playoutB);
     m_layerWindows[0] = windows.playout;

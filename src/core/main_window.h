@@ -135,6 +135,8 @@ private:
     void showClips();
     // Shows the reopened playlists, stages, connections and actions.
     void reloadLists();
+    // The lists read again, every cursor where it was.
+    void readShowAgain();
     // The console's keys: true when the key was one of them.
     bool previewKey(QKeyEvent* key);
     std::optional<QString> readSetting(const QString& name, const QString& fallback);
@@ -150,8 +152,10 @@ private:
     std::unique_ptr<ArtNetLibrary> DLL;
     QString m_tempDirectory;
     bool m_levelMeters = true;
+    bool m_shown = false; // started and shown
     bool m_closed = false;
     bool m_askBeforeClosing = true;
+    QStringList m_playlistsShown; // what the playlist buttons show
     TextPrompt* m_prompt = nullptr;
 
     MainMenu* m_menu = nullptr;

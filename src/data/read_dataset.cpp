@@ -46,7 +46,7 @@ void ReadDataset::setSql(const QString& sql, const QVariantList& parameters)
 
 void ReadDataset::open(const QSqlDatabase& db)
 {
-    close();
+    // Read into a fresh copy: when the query fails, the rows read last stay on screen.
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(m_sql))
@@ -56,6 +56,7 @@ void ReadDataset::open(const QSqlDatabase& db)
     if (!query.exec())
         throw DatabaseError(query.lastError());
 
+    close();
     const QSqlRecord record = query.record();
     for (int i = 0; i < record.count(); ++i)
         m_columns.append(record.fieldName(i));

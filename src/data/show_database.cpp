@@ -82,7 +82,9 @@ void ShowDatabase::selectPlaylist(const QString& name)
 
 void ShowDatabase::openRead()
 {
-    closeRead();
+    // A new connection each time: one lost with its server is made again. The datasets
+    // keep the rows read last until their query succeeds.
+    m_db.close();
     if (!m_db.open())
         throw DatabaseError(m_db.lastError());
     try {
@@ -95,7 +97,7 @@ void ShowDatabase::openRead()
             dataset->open(m_db);
         }
     } catch (...) {
-        closeRead();
+        m_db.close();
         throw;
     }
 }

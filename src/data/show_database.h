@@ -28,7 +28,8 @@ public:
     void selectPlaylist(const QString& name);
 
     // Opens `db` and then its datasets in the order the console needs them. Throws
-    // DatabaseError (and leaves `db` closed) when the database cannot be opened.
+    // DatabaseError (and leaves `db` closed, the datasets with the rows read last) when the
+    // database cannot be opened.
     void openRead();
     void closeRead();
     bool isReadOpen() const { return m_db.isOpen(); }

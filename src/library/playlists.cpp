@@ -62,9 +62,12 @@ void Playlists::select(int row)
 {
     if (!m_database.lista.moveTo(row))
         return;
+    // Read again, not only its clips: another workstation may have changed the show, and a
+    // connection lost with its server is made again.
     const QString name = selected();
-    m_database.selectPlaylist(name);
-    m_database.playlist.open(m_database.db());
+    m_host.AggiornaElementi(currentClip(), name, m_host.onAirStageName(),
+                            int(m_database.dbAzioni.integer("id")),
+                            int(m_database.dbConn.integer("id")));
     setCurrent(name);
 }
 

@@ -7,9 +7,11 @@
 #include "ui/text_prompt.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -140,6 +142,33 @@ private slots:
         QCOMPARE(answers.seen, QStringList({"Make a new playlist"})); // no error box either
         QCOMPARE(show.scalar(R"(select count(*) from "liste")").toInt(), 3);
         QCOMPARE(show.label("nome"), QString("Show"));
+    }
+
+    void aClickShowsWhatAnotherWorkstationChanged()
+    {
+        Show show;
+        QTemporaryDir dir;
+        const QString file = dir.filePath("curtain.mp4");
+        QFile(file).open(QIODevice::WriteOnly);
+        // Another workstation (a connection of its own) adds a playlist and a clip.
+        show.fixture.exec(R"(insert into "liste" values ('Gala', 4))");
+        show.fixture.exec(R"(insert into "playlist" ("codice", "titolo", "lista", "ordine", "file")
+                             values (40, 'Curtain', 'Show 2', 9, ?))",
+                          {file});
+        QCOMPARE(show.playlists(), QStringList({"Show", "Show 2", "Encore"}));
+        show.clickPlaylist(1);
+        QCOMPARE(show.playlists(), QStringList({"Show", "Show 2", "Encore", "Gala"}));
+        QCOMPARE(show.label("nome"), QString("Show 2"));
+        QCOMPARE(show.clipTitles(), QStringList({"Other show", "Curtain"}));
+        QCOMPARE(show.column("elencoClip", 7).last(), QString("Linked"));
+        // A file deleted meanwhile shows at the next click.
+        QFile::remove(file);
+        show.clickPlaylist(1);
+        QCOMPARE(show.column("elencoClip", 7).last(), QString("Not linked"));
+        // The double click still reaches the buttons when nothing changed between the clicks.
+        show.clickPlaylist(3, true);
+        QCOMPARE(show.label("nome"), QString("Gala"));
+        QCOMPARE(show.label("destinazione"), QString("Gala"));
     }
 
     void aTakenNameIsRefusedInWords_data()
