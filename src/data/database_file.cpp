@@ -13,9 +13,21 @@ QString showDatabaseSchema()
     return QString::fromUtf8(file.readAll());
 }
 
+DatabaseLogin DatabaseLogin::fromEnvironment()
+{
+    return {qEnvironmentVariable("QUILLON_DB_USER", QStringLiteral("SYSDBA")),
+            qEnvironmentVariable("QUILLON_DB_PASSWORD", QStringLiteral("plinthcow"))};
+}
+
+bool isServerDatabaseName(const QString& name)
+{
+    return name.contains(':') && !name.startsWith('/');
+}
+
 QString createShowDatabase(const QString& path)
 {
-    if (QFileInfo::exists(path))
+    const bool local = !isServerDatabaseName(path);
+    if (local && QFileInfo::exists(path))
         return QStringLiteral("%1 already exists").arg(path);
     QString isql = QStandardPaths::findExecutable(QStringLiteral("isql-fb"));
     if (isql.isEmpty())
@@ -23,12 +35,12 @@ QString createShowDatabase(const QString& path)
     if (isql.isEmpty())
         return QStringLiteral("The Firebird isql program is not installed");
 
-    QString quotedPath = path;
-    quotedPath.replace('\'', QStringLiteral("''"));
+    const auto quoted = [](QString text) { return text.replace('\'', QStringLiteral("''")); };
+    const DatabaseLogin login = DatabaseLogin::fromEnvironment();
     const QString script =
-        QStringLiteral("CREATE DATABASE '%1' USER 'SYSDBA' PASSWORD 'plinthcow' PAGE_SIZE 8192 "
+        QStringLiteral("CREATE DATABASE '%1' USER '%2' PASSWORD '%3' PAGE_SIZE 8192 "
                        "DEFAULT CHARACTER SET UTF8;\n")
-            .arg(quotedPath) +
+            .arg(quoted(path), quoted(login.user), quoted(login.password)) +
         showDatabaseSchema();
 
     QProcess process;
@@ -44,8 +56,9 @@ QString createShowDatabase(const QString& path)
     }
     const QString output = QString::fromUtf8(process.readAll()).trimmed();
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 ||
-        !QFileInfo::exists(path)) {
-        QFile::remove(path);
+        (local && !QFileInfo::exists(path))) {
+        if (local)
+            QFile::remove(path);
         return output.isEmpty() ? QStringLiteral("isql failed") : output;
     }
     return {};

@@ -2,6 +2,7 @@
 
 #include "data/calculated_columns.h"
 #include "data/database_error.h"
+#include "data/database_file.h"
 
 #include <QAtomicInt>
 #include <QSqlQuery>
@@ -12,8 +13,9 @@ QAtomicInt instances;
 QSqlDatabase makeConnection(const QString& connectionName)
 {
     QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), connectionName);
-    connection.setUserName(QStringLiteral("SYSDBA"));
-    connection.setPassword(QStringLiteral("plinthcow"));
+    const DatabaseLogin login = DatabaseLogin::fromEnvironment();
+    connection.setUserName(login.user);
+    connection.setPassword(login.password);
     // UTF8, so titles and paths in any language survive the round trip.
     connection.setConnectOptions(QStringLiteral("ISC_DPB_LC_CTYPE=UTF8"));
     return connection;
