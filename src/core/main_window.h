@@ -10,6 +10,7 @@
 #include "stage/current_stage.h"
 
 #include <QMainWindow>
+#include <atomic>
 #include <memory>
 
 class ChannelPanel;
@@ -27,7 +28,9 @@ class QTimer;
 class PlaylistButtons;
 class PreferencesPage;
 class QFileDialog;
+class QLabel;
 class QProgressBar;
+class QPushButton;
 class QTabWidget;
 class StagePage;
 class TextPrompt;
@@ -94,6 +97,7 @@ public:
     // Adds media files to the current playlist as clips, in order; files that are not media
     // or cannot be opened are skipped and named in one message at the end.
     void addClips(const QStringList& files);
+    bool addingClips() const { return m_addingClips; }
 
     // Shows an error box with one OK button.
     static void showError(QWidget* parent, const QString& text);
@@ -178,4 +182,8 @@ private:
     ClipInformationPage* m_clipInformation = nullptr;
     QFileDialog* m_apri = nullptr;
     QProgressBar* m_progress = nullptr;
+    QLabel* m_adding = nullptr; // "Adding n of N"
+    QPushButton* m_cancelAdding = nullptr;
+    bool m_addingClips = false;
+    std::atomic<bool> m_addingCancelled = false; // "Cancel" or closing: the prober stops
 };

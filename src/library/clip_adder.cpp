@@ -61,111 +61,142 @@ QImage ClipAdder::thumbnail(const QImage& picture)
     return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+ClipAdder::Probed ClipAdder::probe(const QString& file)
+{
+    Probed probed;
+    probed.path = file;
+    const QString name = QFileInfo(file).fileName();
+    if (!acceptedExtension(file)) {
+        probed.refusal = name + ": not a media file";
+        return probed;
+    }
+    TFFDecoder decoder;
+    if (!decoder.LoadFile(file)) {
+        probed.refusal = name + ": cannot be opened";
+        return probed;
+    }
+    probed.duration = decoder.FileStreamInfo().Duration;
+    // A picture from the key frame at or before the middle: a seek to any frame lands
+    // between key frames, and the decoder then reads on to the next key frame, often the end
+    // of the file. Where nothing can be decoded there, from the start.
+    decoder.Seek(probed.duration / 2, sfBackward);
+    if (!decoder.Decode(-1) && decoder.Seek(0, sfBackward))
+        decoder.Decode(-1);
+    QImage picture;
+    decoder.CopyToBitmap(picture);
+    probed.width = decoder.FrameInfo().Width;
+    probed.height = decoder.FrameInfo().Height;
+    const QImage icon = thumbnail(picture);
+    if (!icon.isNull())
+        probed.thumbnail = bmpFile(icon);
+    probed.file = decoder.FileName();
+    probed.format = decoder.FormatName();
+    decoder.CloseFile();
+    return probed;
+}
+
 ClipAdder::Result ClipAdder::add(const QStringList& files, const QString& playlist,
                                  const Defaults& defaults, const std::function<void(int)>& progress,
                                  const std::function<void()>& refresh)
 {
+    QList<Probed> probed;
+    for (const QString& file : files) {
+        probed.append(probe(file));
+        if (progress)
+            progress(int(probed.size()));
+    }
+    return write(probed, playlist, defaults, refresh);
+}
+
+ClipAdder::Result ClipAdder::write(const QList<Probed>& probed, const QString& playlist,
+                                   const Defaults& defaults, const std::function<void()>& refresh)
+{
     Result result;
-    TFFDecoder decoder;
+    for (const Probed& clip : probed)
+        if (!clip.refusal.isEmpty())
+            result.skipped.append(clip.refusal);
+    if (result.skipped.size() == probed.size())
+        return result;               // nothing to write
     m_database.p.setFilter("1 = 0"); // only the new rows
     result.written = m_write.run(
         {&m_database.p},
         [&] {
             int ordine = m_database.nextValue(ShowDatabase::Maximum::ClipOrder);
-            for (int i = 0; i < files.size(); ++i) {
-                const QString& file = files.at(i);
-                const QString name = QFileInfo(file).fileName();
-                if (!acceptedExtension(file)) {
-                    result.skipped.append(name + ": not a media file");
-                } else if (!decoder.LoadFile(file)) {
-                    result.skipped.append(name + ": cannot be opened");
-                } else {
-                    const int64_t duration = decoder.FileStreamInfo().Duration;
-                    // A picture from the middle; where that cannot be decoded (a seek that
-                    // lands between key frames), from the start.
-                    decoder.Seek(duration / 2, sfBackward | sfAny);
-                    if (!decoder.Decode(-1) && decoder.Seek(0, sfBackward))
-                        decoder.Decode(-1);
-                    QImage picture;
-                    decoder.CopyToBitmap(picture);
-                    const int w = decoder.FrameInfo().Width;
-                    const int h = decoder.FrameInfo().Height;
-                    const QImage icon = thumbnail(picture);
-
-                    WriteDataset& clip = m_database.p;
-                    clip.append();
-                    const QList<std::pair<const char*, QVariant>> values = {
-                        {"ordine", ordine++},
-                        {"titolo", titleOf(file)},
-                        {"file", decoder.FileName()},
-                        {"tipo", decoder.FormatName().left(15)},
-                        {"duratams", qlonglong(duration)},
-                        {"start", qlonglong(0)},
-                        {"end", qlonglong(duration)},
-                        {"aspectratio", defaults.aspect},
-                        {"status", defaults.status},
-                        {"risoluzione", QStringLiteral("%1x%2").arg(w).arg(h).left(15)},
-                        {"volume", 100},
-                        {"frame", icon.isNull() ? QVariant() : QVariant(bmpFile(icon))},
-                        {"monitor", 0},
-                        {"player", 1},
-                        {"gruppo", 0},
-                        {"lista", playlist},
-                        {"aratio", 0},
-                        {"crop", 0},
-                        {"cropx", 0},
-                        {"cropy", 0},
-                        {"cropw", w},
-                        {"croph", h},
-                        {"azione_iniziale", -1},
-                        {"azione_finale", -1},
-                        {"w", w},
-                        {"h", h},
-                        {"brightness", 0.0},
-                        {"saturation", 1.0},
-                        {"hue", 0.0},
-                        {"ruota", 4},
-                        {"color", 0},
-                        {"rs", 0.0},
-                        {"gs", 0.0},
-                        {"bs", 0.0},
-                        {"rm", 0.0},
-                        {"gm", 0.0},
-                        {"bm", 0.0},
-                        {"rh", 0.0},
-                        {"gh", 0.0},
-                        {"bh", 0.0},
-                        {"blur", 0},
-                        {"croma", 0},
-                        {"cromaLR", 0},
-                        {"perspective", 0},
-                        {"x0", 0},
-                        {"y0", 0},
-                        {"x1", w},
-                        {"y1", 0},
-                        {"x2", 0},
-                        {"y2", h},
-                        {"x3", w},
-                        {"y3", h},
-                        {"rotation", 0},
-                        {"angle", 0.0},
-                        {"opacity", 255},
-                        {"speed", 0},
-                        {"preview", 1},
-                        {"vflip", 0},
-                        {"deinterlace", 0},
-                        {"trxtime", 2},
-                        {"changeA", 1},
-                        {"changeB", 1},
-                        {"changeBG", 1},
-                    };
-                    for (const auto& [column, value] : values)
-                        clip.setValue(column, value);
-                    ++result.added;
-                    decoder.CloseFile();
-                }
-                if (progress)
-                    progress(i + 1);
+            for (const Probed& probe : probed) {
+                if (!probe.refusal.isEmpty())
+                    continue;
+                const int w = probe.width;
+                const int h = probe.height;
+                WriteDataset& clip = m_database.p;
+                clip.append();
+                const QList<std::pair<const char*, QVariant>> values = {
+                    {"ordine", ordine++},
+                    {"titolo", titleOf(probe.path)},
+                    {"file", probe.file},
+                    {"tipo", probe.format.left(15)},
+                    {"duratams", qlonglong(probe.duration)},
+                    {"start", qlonglong(0)},
+                    {"end", qlonglong(probe.duration)},
+                    {"aspectratio", defaults.aspect},
+                    {"status", defaults.status},
+                    {"risoluzione", QStringLiteral("%1x%2").arg(w).arg(h).left(15)},
+                    {"volume", 100},
+                    {"frame", probe.thumbnail.isEmpty() ? QVariant() : QVariant(probe.thumbnail)},
+                    {"monitor", 0},
+                    {"player", 1},
+                    {"gruppo", 0},
+                    {"lista", playlist},
+                    {"aratio", 0},
+                    {"crop", 0},
+                    {"cropx", 0},
+                    {"cropy", 0},
+                    {"cropw", w},
+                    {"croph", h},
+                    {"azione_iniziale", -1},
+                    {"azione_finale", -1},
+                    {"w", w},
+                    {"h", h},
+                    {"brightness", 0.0},
+                    {"saturation", 1.0},
+                    {"hue", 0.0},
+                    {"ruota", 4},
+                    {"color", 0},
+                    {"rs", 0.0},
+                    {"gs", 0.0},
+                    {"bs", 0.0},
+                    {"rm", 0.0},
+                    {"gm", 0.0},
+                    {"bm", 0.0},
+                    {"rh", 0.0},
+                    {"gh", 0.0},
+                    {"bh", 0.0},
+                    {"blur", 0},
+                    {"croma", 0},
+                    {"cromaLR", 0},
+                    {"perspective", 0},
+                    {"x0", 0},
+                    {"y0", 0},
+                    {"x1", w},
+                    {"y1", 0},
+                    {"x2", 0},
+                    {"y2", h},
+                    {"x3", w},
+                    {"y3", h},
+                    {"rotation", 0},
+                    {"angle", 0.0},
+                    {"opacity", 255},
+                    {"speed", 0},
+                    {"preview", 1},
+                    {"vflip", 0},
+                    {"deinterlace", 0},
+                    {"trxtime", 2},
+                    {"changeA", 1},
+                    {"changeB", 1},
+                    {"changeBG", 1},
+                };
+                for (const auto& [column, value] : values)
+                    clip.setValue(column, value);
+                ++result.added;
             }
         },
         refresh);

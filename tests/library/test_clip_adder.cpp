@@ -10,8 +10,10 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -160,6 +162,35 @@ private slots:
         QCOMPARE(started.fixture.scalar(R"(select count(*) from "playlist")").toInt(), 3);
         QCOMPARE(started.fixture.scalar(R"(select max("ordine") from "playlist")").toInt(), 9);
         QVERIFY(started.main->levelMetersOn());
+    }
+
+    void addingShowsHowFarAndCanBeCancelled()
+    {
+        StartedConsole started(seedShow);
+        auto* adding = started.child<QLabel>("adding");
+        QStringList files;
+        for (int i = 0; i < 200; ++i)
+            files.append(media("clip_h264.mp4"));
+        // The operator follows the count, and cancels once a few files are in.
+        QStringList seen;
+        QTimer operatorWatching;
+        connect(&operatorWatching, &QTimer::timeout, [&] {
+            if (!adding->isVisible() || seen.contains(adding->text()))
+                return;
+            seen.append(adding->text());
+            if (seen.size() == 3)
+                started.child<QPushButton>("btnCancelAdding")->click();
+        });
+        operatorWatching.start(1);
+        started.main->addClips(files);
+        QVERIFY2(seen.first().startsWith("Adding ") && seen.first().endsWith(" of 200"),
+                 qPrintable(seen.join(", ")));
+        QVERIFY(!adding->isVisible());
+        // What was probed before "Cancel" is kept, in one write.
+        const int added = started.fixture.scalar(R"(select count(*) from "playlist")").toInt() - 1;
+        QVERIFY2(added >= 2 && added < 200, qPrintable(QString::number(added)));
+        QCOMPARE(started.main->database().playlist.count(), added + 1);
+        QVERIFY(!started.main->addingClips());
     }
 };
 
