@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config clang-format
   qt6-base-dev libqt6opengl6-dev libgl-dev
-  libqt6sql6-ibase firebird3.0-server-core libfbclient2 firebird3.0-utils
+  libqt6sql6-ibase firebird3.0-server-core libfbclient2 firebird3.0-utils firebird3.0-server
   libavcodec-dev libavformat-dev libavfilter-dev libavdevice-dev libswscale-dev libswresample-dev
   ffmpeg libsdl2-dev libsoundtouch-dev librtmidi-dev libxcb1-dev
   xvfb xauth imagemagick xcompmgr fonts-dejavu-core

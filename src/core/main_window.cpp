@@ -648,16 +648,21 @@ void MainWindow::reloadLists()
     emit m_library->actionGrid()->cursorMoved();
 }
 
-void MainWindow::AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout,
+bool MainWindow::AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout,
                                   int xPreset, int Xconn)
 {
+    bool read = true;
     try {
         m_database.refresh(xPlaylist, xLista, xLayout, xPreset, Xconn);
     } catch (const DatabaseError& error) {
-        showError(this, error.message());
+        // What is on air plays on: the players need no database. The next operation
+        // connects again.
+        read = false;
+        showError(this, "The show database cannot be read:\n" + error.message());
     }
     reloadLists();
     showClips();
+    return read;
 }
 
 std::optional<QString> MainWindow::readSetting(const QString& name, const QString& fallback)

@@ -72,7 +72,7 @@ public:
 
     // Refreshes the read side and every grid, selecting the given clip, playlist, stage,
     // action and connection again.
-    void AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout, int xPreset,
+    bool AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout, int xPreset,
                           int Xconn) override;
 
     int screenDpi = 96;

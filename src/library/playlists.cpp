@@ -65,10 +65,15 @@ void Playlists::select(int row)
     // Read again, not only its clips: another workstation may have changed the show, and a
     // connection lost with its server is made again.
     const QString name = selected();
-    m_host.AggiornaElementi(currentClip(), name, m_host.onAirStageName(),
-                            int(m_database.dbAzioni.integer("id")),
-                            int(m_database.dbConn.integer("id")));
-    setCurrent(name);
+    if (m_host.AggiornaElementi(currentClip(), name, m_host.onAirStageName(),
+                                int(m_database.dbAzioni.integer("id")),
+                                int(m_database.dbConn.integer("id")))) {
+        setCurrent(name);
+        return;
+    }
+    // Not read: the console stays on the playlist whose clips it shows.
+    m_database.lista.locate("lista", m_current);
+    setCurrent(m_current);
 }
 
 void Playlists::setDestination(int row)

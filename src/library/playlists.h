@@ -13,8 +13,9 @@ public:
     virtual ~PlaylistHost() = default;
     // The name of the stage on air, for the refresh to select it again.
     virtual QString onAirStageName() const = 0;
-    // Refreshes the read side and the grids (`AggiornaElementi`).
-    virtual void AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout,
+    // Refreshes the read side and the grids (`AggiornaElementi`); false when the database
+    // could not be read (the operator has been told, the rows read last stay shown).
+    virtual bool AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout,
                                   int xPreset, int Xconn) = 0;
     // A question with "Yes" and "No".
     virtual bool askYesNo(const QString& question) = 0;
