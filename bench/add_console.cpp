@@ -1,12 +1,11 @@
 // Adding clips the way the operator does: "Add clip" in the console's menu, the files typed
 // into the file dialog, until the clip grid shows them. Prints the files per second, and
 // the longest time the console's event loop went without answering meanwhile.
+#include "bench_show.h"
 #include "core/console.h"
 #include "core/dark_style.h"
 #include "core/main_menu.h"
 #include "core/main_window.h"
-#include "data/database_file.h"
-#include "data/show_database.h"
 
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
@@ -15,8 +14,6 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -27,27 +24,10 @@ int main(int argc, char* argv[])
     applyDarkStyle(app);
     const QStringList files = app.arguments().mid(1);
     QTemporaryDir dir;
-    const SettingsFiles settings(dir.path());
-    settings.installDefaults();
-    const QString database = settings.cacheDir() + ShowDatabase::FileName;
-    if (const QString error = createShowDatabase(database); !error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    const std::optional<SettingsFiles> settings = makeBenchShow(dir);
+    if (!settings)
         return 1;
-    }
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QIBASE", "seed");
-        db.setDatabaseName(database);
-        db.setUserName("SYSDBA");
-        db.setPassword("plinthcow");
-        if (!db.open())
-            return 1;
-        QSqlQuery(db).exec(R"(insert into "liste" values ('Bench', 1))");
-        db.commit();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("seed");
-
-    Console console(settings, {});
+    Console console(*settings, {});
     if (!console.start())
         return 1;
     MainWindow* main = console.main();

@@ -6,9 +6,9 @@
 #include "channels/channel_panel.h"
 #include "core/console.h"
 #include "core/main_window.h"
-#include "data/database_file.h"
 #include "media/ff_player.h"
 
+#include "bench_show.h"
 #include "cpu_time.h"
 
 #include <QApplication>
@@ -16,27 +16,9 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
-
-namespace {
-bool addPlaylist(const QString& database)
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QIBASE", "fill");
-        db.setDatabaseName(database);
-        db.setUserName("SYSDBA");
-        db.setConnectOptions("ISC_DPB_LC_CTYPE=UTF8");
-        if (!db.open() || !QSqlQuery(db).exec(R"(insert into "liste" values ('Bench', 1))"))
-            return false;
-    }
-    QSqlDatabase::removeDatabase("fill");
-    return true;
-}
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -51,15 +33,10 @@ int main(int argc, char* argv[])
     const int interval = arguments.size() > 4 ? arguments.at(4).toInt() : 5;
 
     QTemporaryDir dir;
-    const SettingsFiles settings(dir.path());
-    settings.installDefaults();
-    const QString database = settings.cacheDir() + ShowDatabase::FileName;
-    if (const QString error = createShowDatabase(database);
-        !error.isEmpty() || !addPlaylist(database)) {
-        std::fprintf(stderr, "cannot make the show database %s\n", qPrintable(error));
+    const std::optional<SettingsFiles> settings = makeBenchShow(dir);
+    if (!settings)
         return 1;
-    }
-    Console console(settings, {});
+    Console console(*settings, {});
     if (!console.start())
         return 1;
     MainWindow* main = console.main();

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core/settings_files.h"
+#include "data/database_file.h"
+#include "data/show_database.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <optional>
+
+// A fresh show for a benchmark in `dir`: the installed settings files and an empty show
+// database with one playlist, "Bench". Nullopt after saying on standard error what failed.
+inline std::optional<SettingsFiles> makeBenchShow(const QTemporaryDir& dir)
+{
+    SettingsFiles settings(dir.path());
+    settings.installDefaults();
+    const QString database = settings.cacheDir() + ShowDatabase::FileName;
+    if (const QString error = createShowDatabase(database); !error.isEmpty()) {
+        std::fprintf(stderr, "cannot make the show database: %s\n", qPrintable(error));
+        return std::nullopt;
+    }
+    bool added = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QIBASE", "bench");
+        db.setDatabaseName(database);
+        db.setUserName("SYSDBA");
+        db.setConnectOptions("ISC_DPB_LC_CTYPE=UTF8");
+        added = db.open() && QSqlQuery(db).exec(R"(insert into "liste" values ('Bench', 1))");
+    }
+    QSqlDatabase::removeDatabase("bench");
+    if (!added) {
+        std::fprintf(stderr, "cannot add the playlist Bench\n");
+        return std::nullopt;
+    }
+    return settings;
+}
