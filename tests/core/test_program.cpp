@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 #include <csignal>
@@ -95,6 +96,31 @@ private slots:
             said += second.process.readAllStandardError();
         }
         QVERIFY2(said.contains("in use by another copy of the program"), said.constData());
+    }
+
+    void thePreparationToolExplainsItself_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("--help") << "--help" << 0;
+        QTest::newRow("an unknown option") << "--force" << 2;
+    }
+
+    void thePreparationToolExplainsItself()
+    {
+        QFETCH(QString, argument);
+        QFETCH(int, exitCode);
+        QTemporaryDir dir;
+        QProcess tool;
+        tool.setWorkingDirectory(dir.path());
+        tool.start(PREPARE_BINARY, {argument});
+        QVERIFY(tool.waitForFinished(10000));
+        QCOMPARE(tool.exitCode(), exitCode);
+        const QByteArray said = tool.readAllStandardOutput() + tool.readAllStandardError();
+        QVERIFY2(said.startsWith("Usage: quillon-prepare-cache"), said.constData());
+        // No folder named after the option, here or beside the tool.
+        QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+        QVERIFY(!QFileInfo::exists(QFileInfo(PREPARE_BINARY).dir().filePath(argument)));
     }
 };
 
