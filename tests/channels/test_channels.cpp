@@ -547,10 +547,18 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!positions->isEmpty(), 3000);
         QVERIFY2(positions->first() < 400000, qPrintable(QString::number(positions->first())));
 
-        // "BLACK" stops the player at the end.
+        // "BLACK" stops the player at the end; its layer stays on the stage, showing black.
+        show.stageActive();
         show.load(1, clips[1], true);
         QTRY_COMPARE_WITH_TIMEOUT(show.label("pausedA"), QString("STOPPED"), 5000);
         QVERIFY(show.player(1)->FileName().isEmpty());
+        QVERIFY(show.layer(1)->isVisible());
+        QCOMPARE(show.layer(1)->colour(), QColor(Qt::black));
+        // "STOP" empties the channel: its layer no longer hides what lies beneath.
+        show.click("btnLayerA");
+        show.click("btnStopA");
+        QVERIFY(!show.layer(1)->isVisible());
+        QVERIFY(show.layer(1)->onStage());
     }
 
     void nextClip_data()
