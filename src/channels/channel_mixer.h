@@ -77,9 +77,9 @@ private:
     void tick(int channel);
     // Puts the channels' opacities on their windows. Layer B lies above layer A: while a
     // dissolve runs and B's window covers A's entirely, A's window is made more opaque so
-    // that B over A shows the two pictures in their set proportions, without the
-    // background showing through (two half-transparent windows would dim the middle of a
-    // crossfade to three quarters).
+    // that B over A shows the two pictures in their set proportions (two half-transparent
+    // windows would let the background through and dim the middle of a crossfade to three
+    // quarters).
     void showOpacities();
     int lowerWindowOpacity() const;
     void wire(int channel);

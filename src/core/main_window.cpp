@@ -887,8 +887,8 @@ void MainWindow::closeWithoutAsking()
 bool MainWindow::clipsOnAir() const
 {
     for (const int channel : {1, 2}) {
-        const TPlayState state = m_channels->ThePlayer(channel)->PlayState();
-        if (codice(channel) != -1 && state != psStop && state != psEnd)
+        // Playing, paused, or holding the last picture of its end.
+        if (codice(channel) != -1 && m_channels->ThePlayer(channel)->PlayState() != psStop)
             return true;
     }
     return false;

@@ -104,7 +104,7 @@ public:
 
     // Closes the program without asking, as a signal from the system asks.
     void closeWithoutAsking();
-    // A channel is playing or paused on a clip.
+    // A channel shows a clip: playing, paused, or holding its last picture.
     bool clipsOnAir() const;
 
 protected:
