@@ -25,13 +25,10 @@ int main(int argc, char* argv[])
     applyDarkStyle(app);
     const QStringList files = app.arguments().mid(1);
     QTemporaryDir dir;
-    const std::optional<SettingsFiles> settings = makeBenchShow(dir);
-    if (!settings)
+    const std::unique_ptr<Console> console = startBenchConsole(dir);
+    if (!console)
         return 1;
-    Console console(*settings, {});
-    if (!console.start())
-        return 1;
-    MainWindow* main = console.main();
+    MainWindow* main = console->main();
 
     // The operator's answer to the file dialog: every file of the folder picked, which the
     // dialog lists quoted in its name field, then Open.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/console.h"
 #include "core/settings_files.h"
 #include "data/database_file.h"
 #include "data/show_database.h"
@@ -8,6 +9,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 // A fresh show for a benchmark in `dir`: the installed settings files and an empty show
@@ -35,4 +37,16 @@ inline std::optional<SettingsFiles> makeBenchShow(const QTemporaryDir& dir)
         return std::nullopt;
     }
     return settings;
+}
+
+// The console started on a fresh show in `dir`; null after saying why.
+inline std::unique_ptr<Console> startBenchConsole(const QTemporaryDir& dir)
+{
+    const std::optional<SettingsFiles> settings = makeBenchShow(dir);
+    if (!settings)
+        return nullptr;
+    auto console = std::make_unique<Console>(*settings, PlatformServices{});
+    if (!console->start())
+        return nullptr;
+    return console;
 }

@@ -33,13 +33,10 @@ int main(int argc, char* argv[])
     const int interval = arguments.size() > 4 ? arguments.at(4).toInt() : 5;
 
     QTemporaryDir dir;
-    const std::optional<SettingsFiles> settings = makeBenchShow(dir);
-    if (!settings)
+    const std::unique_ptr<Console> console = startBenchConsole(dir);
+    if (!console)
         return 1;
-    Console console(*settings, {});
-    if (!console.start())
-        return 1;
-    MainWindow* main = console.main();
+    MainWindow* main = console->main();
     const auto button = [main](const char* name) {
         return main->findChild<QPushButton*>(QString::fromLatin1(name));
     };
@@ -75,7 +72,7 @@ int main(int argc, char* argv[])
                                .arg(player->FramesDropped())
                                .arg(player->CurrentPTS() / 1e6, 0, 'f', 2);
             }
-            app.quit();
+            main->closeWithoutAsking(); // the clips are on air: no question
             return;
         }
         emit button("btnDissolve")->customContextMenuRequested({}); // A and B cross

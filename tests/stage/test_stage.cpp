@@ -19,12 +19,8 @@ namespace {
 // Two stages: "Side" first (a second screen at 1920,0) and "Main".
 void seedStages(const ShowFixture& fixture)
 {
-    fixture.exec(R"(insert into "layout" ("nome", "ordine", "sx", "sy", "offsetx", "offsety",
-        "colore", "picture", "fullscreen", "atop", "aleft", "awidth", "aheigth", "acolor",
-        "btop", "bleft", "bwidth", "bheigth", "bcolor", "battivo", "ashape", "schermo",
-        "alati", "bshape", "blati", "restart")
-        values ('Side', 0, 1280, 720, 1920, 0, 255, 0, 0, 20, 20, 400, 300, 65280,
-                 300, 500, 320, 180, 16711680, 1, 2, 0, 3, 3, 5, 0))");
+    fixture.insertStage({"Side", 0,   1280, 720, 1920, 0,        255, 0, 0, 20, 20, 400, 300,
+                         65280,  300, 500,  320, 180,  16711680, 1,   2, 0, 3,  3,  5,   0});
 }
 
 struct Stages : StartedConsole {

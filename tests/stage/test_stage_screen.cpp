@@ -19,24 +19,16 @@ void seedScreenStage(const ShowFixture& fixture)
 {
     // 400x300 red background; layer A blue 200x150 at 50,50 with a circular mask; layer B
     // green 100x100 at 260,160.
-    fixture.exec(R"(insert into "layout" ("nome", "ordine", "sx", "sy", "offsetx", "offsety",
-        "colore", "picture", "fullscreen", "atop", "aleft", "awidth", "aheigth", "acolor",
-        "btop", "bleft", "bwidth", "bheigth", "bcolor", "battivo", "ashape", "schermo",
-        "alati", "bshape", "blati", "restart")
-        values ('Screen', 0, 400, 300, 0, 0, 255, 0, 0, 50, 50, 200, 150, 16711680,
-                160, 260, 100, 100, 65280, 1, 2, 0, 3, 0, 3, 0))");
+    fixture.insertStage({"Screen", 0,   400, 300, 0,   0,     255, 0, 0, 50, 50, 200, 150,
+                         16711680, 160, 260, 100, 100, 65280, 1,   2, 0, 3,  0,  3,   0});
 }
 
 // Layers A and B on the same 200x150 rectangle at 50,50 of a green 400x300 stage, and a
 // playlist for the clips the test adds.
 void seedOverlapStage(const ShowFixture& fixture)
 {
-    fixture.exec(R"(insert into "layout" ("nome", "ordine", "sx", "sy", "offsetx", "offsety",
-        "colore", "picture", "fullscreen", "atop", "aleft", "awidth", "aheigth", "acolor",
-        "btop", "bleft", "bwidth", "bheigth", "bcolor", "battivo", "ashape", "schermo",
-        "alati", "bshape", "blati", "restart")
-        values ('Overlap', 0, 400, 300, 0, 0, 65280, 0, 0, 50, 50, 200, 150, 0,
-                50, 50, 200, 150, 0, 1, 0, 0, 3, 0, 3, 0))");
+    fixture.insertStage({"Overlap", 0,  400, 300, 0,   0, 65280, 0, 0, 50, 50, 200, 150,
+                         0,         50, 50,  200, 150, 0, 1,     0, 0, 3,  0,  3,   0});
     fixture.exec(R"(insert into "liste" values ('Show', 1))");
 }
 

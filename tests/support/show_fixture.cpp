@@ -81,3 +81,13 @@ QVariant ShowFixture::scalar(const QString& sql, const QVariantList& parameters)
     });
     return result;
 }
+
+void ShowFixture::insertStage(const QVariantList& values) const
+{
+    exec(R"(insert into "layout" ("nome", "ordine", "sx", "sy", "offsetx", "offsety", "colore",
+        "picture", "fullscreen", "atop", "aleft", "awidth", "aheigth", "acolor", "btop", "bleft",
+        "bwidth", "bheigth", "bcolor", "battivo", "ashape", "schermo", "alati", "bshape", "blati",
+        "restart") values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,
+        ?, ?))",
+         values);
+}

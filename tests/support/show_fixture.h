@@ -17,6 +17,10 @@ public:
 
     // Runs one statement on a connection of its own and commits it.
     void exec(const QString& sql, const QVariantList& parameters = {}) const;
+    // A whole stage row, its values in this order: nome, ordine, sx, sy, offsetx, offsety,
+    // colore, picture, fullscreen, atop, aleft, awidth, aheigth, acolor, btop, bleft, bwidth,
+    // bheigth, bcolor, battivo, ashape, schermo, alati, bshape, blati, restart.
+    void insertStage(const QVariantList& values) const;
     // The first column of the first row of a query.
     QVariant scalar(const QString& sql, const QVariantList& parameters = {}) const;
 
