@@ -13,6 +13,8 @@ public:
     explicit MixerPanel(QWidget* parent = nullptr);
 
     void showStageOnAir(const QString& name);
+    // The label that names the stage on air ("NO ACTIVE" until one is taken).
+    QLabel* stageOnAir() const { return m_stageOnAir; }
 
 signals:
     // A mix check box was clicked: the keyboard goes back to the clip grid.

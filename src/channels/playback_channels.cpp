@@ -306,9 +306,7 @@ void PlaybackChannels::btnPlayAClick()
     s.FChangeA = int(clip.integer("changeA"));
     s.FChangeB = int(clip.integer("changeB"));
     s.FChangeBG = int(clip.integer("changeBG"));
-    if (m_database.layoutdb1.locate("nome", s.FNomeLayout))
-        control<DatasetGrid>("sceltalayout")->showCursor(); // "TAKE" takes what is shown
-    else if (s.FMonitor == 1)
+    if (!m_host.selectStage(s.FNomeLayout) && s.FMonitor == 1)
         m_host.showWarning("Stage " + s.FNomeLayout + " not found");
     const bool flip = clip.integer("vflip") == 1;
     p->setVerticalFlip(flip);
@@ -487,8 +485,9 @@ void PlaybackChannels::vAState(TFFPlayer* sender, TPlayState state)
     panel(c)->showState(state);
     if (state == psStop) {
         panel(c)->clearPreview();
-        if (m_stageActive->isChecked())
-            m_host.showLayerColour(c);
+        OutputWindow* window = m_windows[c == 2 ? 1 : 0];
+        if (window && m_stageActive->isChecked())
+            window->showOwnColour(); // its own colour, not the last picture
         m_mixer->stopDissolves();
     } else if (state == psEnd) {
         endReached(c);

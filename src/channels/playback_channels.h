@@ -30,8 +30,9 @@ public:
     virtual void runAction(int id) = 0;
     // After a clip was written: the lists again, with that clip selected.
     virtual void refreshAfterWrite(int clip) = 0;
-    // The layer window drops the last picture and shows its own colour.
-    virtual void showLayerColour(int channel) = 0;
+    // Puts the stage list's cursor, as shown, on the stage of this name; false when there is
+    // none.
+    virtual bool selectStage(const QString& name) = 0;
     // The channel's "SAVED" label, for a moment.
     virtual void showSaved(int channel) = 0;
     virtual void showError(const QString& text) = 0;

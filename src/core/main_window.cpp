@@ -190,7 +190,8 @@ void MainWindow::buildConsole()
     };
     m_pagina->addTab(m_stagePage, "Stage");
     m_pagina->addTab(scrolling(m_liveVideo), "Live Video");
-    m_pagina->addTab(scrolling(new TestPatternPage(m_pagina)), "Test Pattern");
+    auto* testPatterns = new TestPatternPage(m_pagina);
+    m_pagina->addTab(scrolling(testPatterns), "Test Pattern");
     m_pagina->addTab(scrolling(m_preferences), "Preferences");
     m_pagina->addTab(scrolling(m_clipInformation), "Clip information");
 
@@ -200,7 +201,7 @@ void MainWindow::buildConsole()
                              m_stagePage->findChild<QAbstractButton*>("chkChangeLayerA"),
                              m_stagePage->findChild<QAbstractButton*>("chkChangeLayerB"),
                              m_stagePage->findChild<QAbstractButton*>("btnScreen1"),
-                             m_mixer->findChild<QLabel*>("stageOnAir"), patternButtons()},
+                             m_mixer->stageOnAir(), testPatterns->patternButtons()},
                             this);
     connect(m_stagePage->findChild<QAbstractButton*>("btnStageTake"), &QAbstractButton::clicked,
             m_stageController, &StageController::take);
@@ -229,13 +230,12 @@ void MainWindow::buildConsole()
                     audio->setValue(audio->maximum());
             }
         });
-    m_stageCommands =
-        new StageCommands(m_database, m_write, *this, *m_playlists, currentStage,
-                          {m_stagePage->findChild<QAbstractButton*>("chkChangeBackground"),
-                           m_stagePage->findChild<QAbstractButton*>("chkChangeLayerA"),
-                           m_stagePage->findChild<QAbstractButton*>("chkChangeLayerB"),
-                           m_mixer->findChild<QLabel*>("stageOnAir")},
-                          this);
+    m_stageCommands = new StageCommands(
+        m_database, m_write, *this, *m_playlists, currentStage,
+        {m_stagePage->findChild<QAbstractButton*>("chkChangeBackground"),
+         m_stagePage->findChild<QAbstractButton*>("chkChangeLayerA"),
+         m_stagePage->findChild<QAbstractButton*>("chkChangeLayerB"), m_mixer->stageOnAir()},
+        this);
     connect(m_stagePage->findChild<QAbstractButton*>("btnLayoutMoveUp"), &QAbstractButton::clicked,
             m_stageCommands, &StageCommands::moveUp);
     connect(m_stagePage->findChild<QAbstractButton*>("btnLayoutMoveDown"),
@@ -426,15 +426,6 @@ void MainWindow::wireMenus()
     }
 }
 
-QList<QAbstractButton*> MainWindow::patternButtons() const
-{
-    QList<QAbstractButton*> buttons;
-    for (const char* name : {"btnPatternOff", "btnBars", "btnBars75", "btnVGrayscale",
-                             "btnHGrayScale", "btnGrid", "btnCircle", "btnLedWall"})
-        buttons.append(findChild<QAbstractButton*>(QString::fromLatin1(name)));
-    return buttons;
-}
-
 void MainWindow::ApplyClipStage(int channel)
 {
     const ClipSettings& clip = clipSettings[channel];
@@ -575,8 +566,7 @@ std::optional<QString> MainWindow::askText(const QString& caption, const QString
 
 QString MainWindow::onAirStageName() const
 {
-    const QLabel* onAir = findChild<QLabel*>("stageOnAir");
-    return onAir ? onAir->text() : QString();
+    return m_mixer->stageOnAir()->text();
 }
 
 void MainWindow::showWarning(const QString& text)
@@ -612,10 +602,12 @@ void MainWindow::refreshAfterWrite(int clip)
     m_library->connectionGrid()->setRowHeight(30);
 }
 
-void MainWindow::showLayerColour(int channel)
+bool MainWindow::selectStage(const QString& name)
 {
-    if (OutputWindow* window = m_layerWindows[channel == 2 ? 1 : 0])
-        window->showOwnColour();
+    if (!m_database.layoutdb1.locate("nome", name))
+        return false;
+    m_stagePage->grid()->showCursor(); // "TAKE" takes what is shown
+    return true;
 }
 
 void MainWindow::showSaved(int channel)
@@ -795,8 +787,6 @@ void MainWindow::FormShow(const ConsoleWindows& windows)
     m_shown = true;
     m_prompt = windows.nuovoTesto;
     m_stageController->attachWindows(windows.playout0, windows.playout, windows.playoutB);
-    m_layerWindows[0] = windows.playout;
-    m_layerWindows[1] = windows.playoutB;
     if (windows.playout && windows.playoutB)
         m_channels->attachOutputs(windows.playout, windows.playoutB);
     m_library->clipGrid()->setRowHeight(30);

@@ -125,13 +125,11 @@ private:
     // ChannelsHost
     void runAction(int id) override;
     void refreshAfterWrite(int clip) override;
-    void showLayerColour(int channel) override;
+    bool selectStage(const QString& name) override;
     void showSaved(int channel) override;
     void showError(const QString& text) override;
 
     void buildConsole();
-    // "OFF" and the test patterns, in the order "TAKE" redraws them.
-    QList<QAbstractButton*> patternButtons() const;
     void addClipsFromDialog();
     void openCacheVideoFolder();
     void wireMenus();
@@ -168,7 +166,6 @@ private:
     StageController* m_stageController = nullptr;
     StageCommands* m_stageCommands = nullptr;
     PlaybackChannels* m_channels = nullptr;
-    OutputWindow* m_layerWindows[2] = {};
     QTimer* nascondi = nullptr; // hides the SAVED labels
     ChannelPanel* m_panels[2] = {};
     MixerPanel* m_mixer = nullptr;

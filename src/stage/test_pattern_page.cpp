@@ -44,7 +44,9 @@ TestPatternPage::TestPatternPage(QWidget* parent)
         {"btnCircle", "CIRCLE", 6},           {"btnLedWall", "LED WALL", 10}};
     int index = 0;
     for (const auto& [name, caption, tag] : buttons) {
-        patterns->addWidget(makeButton(name, caption, tag, this), index / 2, index % 2);
+        QPushButton* button = makeButton(name, caption, tag, this);
+        m_patterns.append(button);
+        patterns->addWidget(button, index / 2, index % 2);
         ++index;
     }
 
