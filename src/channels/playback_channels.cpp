@@ -402,18 +402,22 @@ void PlaybackChannels::btnResumeClick()
     player->Resume();
     m_host.ApplyClipStage(c);
     if (m_state.clipSettings[c].FAzione1 != -1)
-        m_host.runAction(m_state.clipSettings[c].FAzione1);
+        m_host.runClipAction(m_state.clipSettings[c].FAzione1, true);
     livello(true);
 }
 
 void PlaybackChannels::btnStopAClick()
 {
-    const int c = m_state.selectedChannel;
     livello(false);
-    ThePlayer(c)->Stop(true);
-    reset_info(c);
-    holdPicture(c, false); // "Add a clip": nothing of this channel hides the other layer
+    stopChannel(m_state.selectedChannel);
     livello(true);
+}
+
+void PlaybackChannels::stopChannel(int channel)
+{
+    ThePlayer(channel)->Stop(true);
+    reset_info(channel);
+    holdPicture(channel, false); // "Add a clip": nothing of this channel hides the other layer
 }
 
 void PlaybackChannels::btnPauseAClick()
@@ -512,7 +516,7 @@ void PlaybackChannels::endReached(int c)
 {
     const ClipSettings& s = m_state.clipSettings[c];
     if (s.FAzione2 != -1)
-        m_host.runAction(s.FAzione2);
+        m_host.runClipAction(s.FAzione2, false);
     const QString status = panel(c)->endStatus();
     if (status == "BLACK") {
         ThePlayer(c)->Stop(false);

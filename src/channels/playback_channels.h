@@ -25,9 +25,8 @@ public:
     virtual ~ChannelsHost() = default;
     // The starting clip's own stage.
     virtual void ApplyClipStage(int channel) = 0;
-    // Puts the action list's cursor on the action with this id and runs it as the action
-    // pad does; an unknown id runs the action under the cursor.
-    virtual void runAction(int id) = 0;
+    // Runs a clip's start or end action; an id without an action runs nothing.
+    virtual void runClipAction(int id, bool atStart) = 0;
     // After a clip was written: the lists again, with that clip selected.
     virtual void refreshAfterWrite(int clip) = 0;
     // Puts the stage list's cursor, as shown, on the stage of this name; false when there is
@@ -77,6 +76,8 @@ public:
     void btnResumeClick(); // "PLAY"
     void btnStopAClick();  // "STOP"
     void btnPauseAClick(); // "PAUSE"
+    // Stops the player, waiting for it, and empties the channel and its layer.
+    void stopChannel(int channel);
     void videoclip(const QString& file, int channel);
     // The channel reset: empty panel, no clip, start point 0, neutral filters when "Load
     // filters" is ticked.

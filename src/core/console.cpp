@@ -3,6 +3,8 @@
 #include "channels/playback_channels.h"
 #include "core/main_window.h"
 #include "stage/output_window.h"
+#include "ui/action_dialog.h"
+#include "ui/action_pad.h"
 #include "ui/text_prompt.h"
 
 #include <QDialog>
@@ -38,8 +40,12 @@ bool Console::start()
     TextPrompt* nuovoTesto = prompt.get();
     m_windows.push_back(std::move(prompt));
     m_windows.push_back(makeWindow<QDialog>("AddConnection", "Connections"));
-    m_windows.push_back(makeWindow<QWidget>("f_azioni", "Action PAD"));
-    m_windows.push_back(makeWindow<QDialog>("addAction", "Action Script"));
+    auto pad = std::make_unique<ActionPad>(m_main->database().dbAzioni);
+    ActionPad* fAzioni = pad.get();
+    m_windows.push_back(std::move(pad));
+    auto actionDialog = std::make_unique<ActionDialog>(m_main.get());
+    ActionDialog* addAction = actionDialog.get();
+    m_windows.push_back(std::move(actionDialog));
     OutputWindow* outputs[3];
     const OutputWindow::Role roles[3] = {OutputWindow::Role::Background, OutputWindow::Role::LayerA,
                                          OutputWindow::Role::LayerB};
@@ -50,8 +56,8 @@ bool Console::start()
     }
     m_windows.push_back(makeWindow<QDialog>("elencoMIDI", "MIDI Mapper"));
     m_windows.push_back(makeWindow<QDialog>("elencoDMX", "DMX Mapper"));
-    m_main->FormShow(
-        {window("filtri"), window("f_azioni"), nuovoTesto, outputs[0], outputs[1], outputs[2]});
+    m_main->FormShow({window("filtri"), fAzioni, addAction, nuovoTesto, outputs[0], outputs[1],
+                      outputs[2]});
     return true;
 }
 

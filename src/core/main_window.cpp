@@ -4,6 +4,9 @@
 #include "channels/channel_panel.h"
 #include "channels/mixer_panel.h"
 #include "channels/transport_bar.h"
+#include "automation/connection_senders.h"
+#include "automation/script_interpreter.h"
+#include "core/console_controls.h"
 #include "core/desktop_settings.h"
 #include "core/main_menu.h"
 #include "core/preferences_page.h"
@@ -21,6 +24,8 @@
 #include "stage/stage_page.h"
 #include "stage/test_pattern_page.h"
 #include "stage/video_surface.h"
+#include "ui/action_dialog.h"
+#include "ui/action_pad.h"
 #include "ui/dataset_grid.h"
 #include "ui/text_prompt.h"
 
@@ -258,17 +263,6 @@ void MainWindow::buildConsole()
     m_progress->setTextVisible(false);
     m_progress->setMaximumHeight(8);
 
-    // The script of the current action, for the action pad to run.
-    auto* script = new QPlainTextEdit(central);
-    script->setObjectName("mScript");
-    script->setReadOnly(true);
-    script->hide();
-    const auto showScript = [this, script] {
-        script->setPlainText(m_database.dbAzioni.text("script"));
-    };
-    connect(m_library->actionGrid(), &DatasetGrid::cursorMoved, script, showScript);
-    connect(m_library->actionGrid(), &DatasetGrid::rowActivated, this,
-            [this] { findChild<QPushButton*>("btnMakeAction")->click(); });
 
     DatasetGrid* clips = m_library->clipGrid();
     connect(clips, &DatasetGrid::cursorMoved, this,
@@ -301,6 +295,7 @@ void MainWindow::buildConsole()
             });
     connect(m_stageController, &StageController::layerMoved, this,
             [this](int channel) { m_channels->ThePlayer(channel)->UpdateScreenPosition(); });
+    buildAutomation();
 
     auto* left = new QVBoxLayout;
     auto* transportRow = new QHBoxLayout;
@@ -331,6 +326,87 @@ void MainWindow::buildConsole()
     layout->setRowStretch(1, 1);
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(2, 1);
+}
+
+void MainWindow::buildAutomation()
+{
+    m_controls = std::make_unique<ConsoleControls>(
+        *this, *this, *m_channels, m_database,
+        ConsoleControls::Hooks{[this](int channel) { ApplyClipStage(channel); },
+                               [this](bool on) { setLevelMeters(on); }});
+    m_senders = new ConnectionSenders(this);
+    m_interpreter = std::make_unique<ScriptInterpreter>(
+        *m_controls, [this](const ConsoleControl::Connection& connection, const QString& data) {
+            m_senders->send(connection, data);
+        });
+    m_runner = new ActionRunner(*m_controls, *m_interpreter, this);
+    connect(m_runner, &ActionRunner::failed, this, &MainWindow::showRunError);
+    m_actionStore = std::make_unique<ActionStore>(m_database, m_write, [this](int clip, int action) {
+        AggiornaElementi(clip == -1 ? int(m_database.playlist.integer("codice")) : clip,
+                         m_playlists->current(), onAirStageName(), action,
+                         int(m_database.dbConn.integer("id")));
+    });
+    m_actionCommands = std::make_unique<ActionCommands>(m_database, *m_actionStore, *this, *this);
+    wireActions();
+}
+
+void MainWindow::wireActions()
+{
+    const auto makeAction = [this] {
+        if (!m_database.dbAzioni.isEmpty())
+            m_runner->runAction(int(m_database.dbAzioni.integer("id")),
+                                ActionRunner::Source::Pad);
+    };
+    const auto onClick = [this](const char* button, auto handler) {
+        connect(findChild<QPushButton*>(QString::fromLatin1(button)), &QPushButton::clicked, this,
+                handler);
+    };
+    const auto onEntry = [this](const char* entry, auto handler) {
+        connect(m_library->actionMenu()->action(QString::fromLatin1(entry)), &QAction::triggered,
+                this, handler);
+    };
+    ActionCommands* actions = m_actionCommands.get();
+    onClick("btnAddAction", [actions] { actions->add(); });
+    onClick("btnEditAction", [actions] { actions->edit(); });
+    onClick("btnDeleteAction", [actions] { actions->remove(); });
+    onClick("btnMakeAction", makeAction);
+    onEntry("Add action", [actions] { actions->add(); });
+    onEntry("Edit action", [actions] { actions->edit(); });
+    onEntry("Delete action", [actions] { actions->remove(); });
+    const char* clipActions[4][2] = {{"btnSetStartAction", "Set as start action"},
+                                     {"btnSetEndAction", "Set as end action"},
+                                     {"btnClearStartAction", "Clear start action"},
+                                     {"btnClearEndAction", "Clear end action"}};
+    for (int tag = 1; tag <= 4; ++tag) {
+        const auto set = [actions, tag] { actions->setClipAction(tag); };
+        onClick(clipActions[tag - 1][0], set);
+        onEntry(clipActions[tag - 1][1], set);
+    }
+    connect(m_library->actionGrid(), &DatasetGrid::rowActivated, this, makeAction);
+}
+
+void MainWindow::eseguiScript(const QString& testo)
+{
+    m_interpreter->eseguiScript(testo);
+}
+
+void MainWindow::showRunError(const QString& message, ActionRunner::Source source)
+{
+    // A MIDI key pressed in the wrong moment is not worth a box.
+    if (source == ActionRunner::Source::Midi)
+        return;
+    auto* box = new QMessageBox(QMessageBox::Critical, QCoreApplication::applicationName(),
+                                message, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+std::optional<std::pair<QString, QString>> MainWindow::askAction(const QString& name,
+                                                                 const QString& script)
+{
+    if (!m_actionDialog)
+        return std::nullopt;
+    return m_actionDialog->ask(name, script);
 }
 
 void MainWindow::wireMenus()
@@ -587,12 +663,10 @@ void MainWindow::setLevelMeters(bool on)
     m_channels->livello(on);
 }
 
-void MainWindow::runAction(int id)
+void MainWindow::runClipAction(int id, bool atStart)
 {
-    // The action runner arrives with the action pad; until then the cursor shows the action.
-    m_database.dbAzioni.locate("id", id);
-    m_library->actionGrid()->showCursor();
-    emit m_library->actionGrid()->cursorMoved();
+    m_runner->runAction(id, atStart ? ActionRunner::Source::ClipStart
+                                    : ActionRunner::Source::ClipEnd);
 }
 
 void MainWindow::refreshAfterWrite(int clip)
@@ -637,7 +711,8 @@ void MainWindow::reloadLists()
     for (DatasetGrid* grid :
          {m_stagePage->grid(), m_library->connectionGrid(), m_library->actionGrid()})
         grid->reload();
-    emit m_library->actionGrid()->cursorMoved();
+    if (m_pad)
+        m_pad->reload();
 }
 
 bool MainWindow::AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout,
@@ -786,12 +861,23 @@ void MainWindow::FormShow(const ConsoleWindows& windows)
 {
     m_shown = true;
     m_prompt = windows.nuovoTesto;
+    m_actionDialog = windows.addAction;
+    m_pad = windows.fAzioni;
+    if (m_pad) {
+        m_pad->reload();
+        connect(m_pad, &ActionPad::tileClicked, this, [this](int id) {
+            // The tile's action becomes the current one, then runs.
+            if (m_database.dbAzioni.locate("id", id))
+                m_library->actionGrid()->showCursor();
+            m_runner->runAction(id, ActionRunner::Source::Pad);
+        });
+    }
     m_stageController->attachWindows(windows.playout0, windows.playout, windows.playoutB);
     if (windows.playout && windows.playoutB)
         m_channels->attachOutputs(windows.playout, windows.playoutB);
     m_library->clipGrid()->setRowHeight(30);
     m_library->connectionGrid()->setRowHeight(30);
-    for (QWidget* window : {windows.filtri, windows.fAzioni}) {
+    for (QWidget* window : {windows.filtri, static_cast<QWidget*>(windows.fAzioni)}) {
         if (!window)
             continue;
         m_pagina->addTab(window, window->windowTitle().trimmed());

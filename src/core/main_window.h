@@ -1,5 +1,7 @@
 #pragma once
 
+#include "automation/action_commands.h"
+#include "automation/action_runner.h"
 #include "channels/channel_state.h"
 #include "channels/playback_channels.h"
 #include "core/platform_services.h"
@@ -13,7 +15,12 @@
 #include <atomic>
 #include <memory>
 
+class ActionDialog;
+class ActionPad;
 class ChannelPanel;
+class ConnectionSenders;
+class ConsoleControls;
+class ScriptInterpreter;
 class QAbstractButton;
 class ClipCommands;
 class ClipInformationPage;
@@ -39,7 +46,8 @@ class TransportBar;
 // The windows the console works with once they exist (they are created after it).
 struct ConsoleWindows {
     QWidget* filtri = nullptr;
-    QWidget* fAzioni = nullptr;
+    ActionPad* fAzioni = nullptr;
+    ActionDialog* addAction = nullptr;
     TextPrompt* nuovoTesto = nullptr;
     OutputWindow* playout0 = nullptr;
     OutputWindow* playout = nullptr;
@@ -51,6 +59,7 @@ struct ConsoleWindows {
 class MainWindow : public QMainWindow,
                    public PlaylistHost,
                    public ChannelsHost,
+                   public ActionCommandsHost,
                    public ChannelState {
     Q_OBJECT
 public:
@@ -94,6 +103,16 @@ public:
     // The autoload stage of the clip starting on channel c (1 = Player A, 2 = Player B).
     void ApplyClipStage(int channel) override;
 
+    // Automation: the console as commands see it, the one script interpreter and the one
+    // runner of script lines, the senders of CONNSEND.
+    ConsoleControls& controls() { return *m_controls; }
+    ScriptInterpreter& interpreter() { return *m_interpreter; }
+    ActionRunner& runner() { return *m_runner; }
+    ConnectionSenders& senders() { return *m_senders; }
+    ActionCommands& actionCommands() { return *m_actionCommands; }
+    // The console's script line (`eseguiScript`): runs at once, throws ScriptError.
+    void eseguiScript(const QString& testo);
+
     // Adds media files to the current playlist as clips, in order; files that are not media
     // or cannot be opened are skipped and named in one message at the end.
     void addClips(const QStringList& files);
@@ -123,11 +142,19 @@ private:
     void showWarning(const QString& text) override;
     std::optional<QString> chooseMediaFile() override;
     // ChannelsHost
-    void runAction(int id) override;
+    void runClipAction(int id, bool atStart) override;
     void refreshAfterWrite(int clip) override;
     bool selectStage(const QString& name) override;
     void showSaved(int channel) override;
     void showError(const QString& text) override;
+    // ActionCommandsHost
+    std::optional<std::pair<QString, QString>> askAction(const QString& name,
+                                                         const QString& script) override;
+
+    void buildAutomation();
+    void wireActions();
+    // An error of a script run, shown without holding the runs that follow.
+    void showRunError(const QString& message, ActionRunner::Source source);
 
     void buildConsole();
     void addClipsFromDialog();
@@ -159,6 +186,15 @@ private:
     bool m_askBeforeClosing = true;
     QStringList m_playlistsShown; // what the playlist buttons show
     TextPrompt* m_prompt = nullptr;
+    ActionPad* m_pad = nullptr;
+    ActionDialog* m_actionDialog = nullptr;
+
+    std::unique_ptr<ConsoleControls> m_controls;
+    std::unique_ptr<ScriptInterpreter> m_interpreter;
+    ConnectionSenders* m_senders = nullptr;
+    ActionRunner* m_runner = nullptr;
+    std::unique_ptr<ActionStore> m_actionStore;
+    std::unique_ptr<ActionCommands> m_actionCommands;
 
     MainMenu* m_menu = nullptr;
     Playlists* m_playlists = nullptr;

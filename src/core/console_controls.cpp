@@ -1,0 +1,217 @@
+#include "core/console_controls.h"
+
+#include "channels/channel_state.h"
+#include "channels/playback_channels.h"
+#include "data/show_database.h"
+#include "media/ff_player.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QSlider>
+
+namespace {
+// Player A's name, then Player B's, in the order of the enumerations.
+const char* const barNames[2][6] = {{"AlphaTrack1", "b", "s", "h", "volA", "TrackBarA"},
+                                    {"AlphaTrack2", "bb", "ss", "hh", "volB", "TrackBarB"}};
+const char* const channelButtonNames[2][5] = {
+    {"btnDissolve", "btnCutA", "btnResetAllA", "btnSpeedA", "btnMuteA1"},
+    {"btnDissolveB", "btnCutB", "btnResetAllB", "btnSpeedB", "btnMuteB1"}};
+const char* const buttonNames[8] = {"btnPlayA",      "btnPatternOff", "btnBars",
+                                    "btnBars75",     "btnVGrayscale", "btnHGrayScale",
+                                    "btnCircle",     "btnGrid"};
+const char* const switchNames[2] = {"chkPlayAfterLoad", "btnScreen1"};
+constexpr int StageNameLength = 30;
+
+int index(int channel)
+{
+    return channel == 2 ? 1 : 0;
+}
+} // namespace
+
+template <class T> T* ConsoleControls::resolve(const QString& name)
+{
+    T* found = m_console.findChild<T*>(name);
+    if (!found)
+        m_unresolved.append(name);
+    return found;
+}
+
+ConsoleControls::ConsoleControls(QWidget& console, ChannelState& state,
+                                 PlaybackChannels& channels, ShowDatabase& database, Hooks hooks)
+    : m_console(console)
+    , m_state(state)
+    , m_channels(channels)
+    , m_database(database)
+    , m_hooks(std::move(hooks))
+{
+    for (int c = 0; c < 2; ++c) {
+        for (int b = 0; b < 6; ++b)
+            m_bars[c][b] = resolve<QSlider>(barNames[c][b]);
+        for (int b = 0; b < 5; ++b)
+            m_channelButtons[c][b] = resolve<QAbstractButton>(channelButtonNames[c][b]);
+    }
+    for (int b = 0; b < 8; ++b)
+        m_buttons[b] = resolve<QAbstractButton>(buttonNames[b]);
+    for (int s = 0; s < 2; ++s)
+        m_switches[s] = resolve<QAbstractButton>(switchNames[s]);
+    m_gridCounts[0] = resolve<QLabel>("gridH");
+    m_gridCounts[1] = resolve<QLabel>("gridV");
+    m_actionsActivated = resolve<QAbstractButton>("chkActionActivated");
+}
+
+int ConsoleControls::selectedChannel() const
+{
+    return m_state.selectedChannel;
+}
+
+void ConsoleControls::setSelectedChannel(int channel)
+{
+    m_state.selectedChannel = channel;
+}
+
+void ConsoleControls::pausePlayer(int channel)
+{
+    m_channels.ThePlayer(channel)->Pause();
+}
+
+void ConsoleControls::resumePlayer(int channel)
+{
+    TFFPlayer* player = m_channels.ThePlayer(channel);
+    player->Resume();
+    // The state shows at once, before the player's own report arrives.
+    m_channels.vAState(player, psResume);
+    m_hooks.applyClipStage(channel);
+}
+
+void ConsoleControls::stopPlayer(int channel)
+{
+    m_channels.stopChannel(channel);
+}
+
+void ConsoleControls::seekPlayer(int channel, qint64 microseconds)
+{
+    m_channels.ThePlayer(channel)->Seek(microseconds);
+}
+
+qint64 ConsoleControls::clipDuration(int channel) const
+{
+    return m_state.clipSettings[channel].FDuration;
+}
+
+QSlider* ConsoleControls::bar(int channel, Bar which) const
+{
+    return m_bars[index(channel)][int(which)];
+}
+
+int ConsoleControls::barValue(int channel, Bar which) const
+{
+    return bar(channel, which)->value();
+}
+
+int ConsoleControls::barMaximum(int channel, Bar which) const
+{
+    return bar(channel, which)->maximum();
+}
+
+void ConsoleControls::setBar(int channel, Bar which, int value)
+{
+    bar(channel, which)->setValue(value); // the slider keeps to its range
+}
+
+void ConsoleControls::click(int channel, ChannelButton button)
+{
+    // A two-state button changes its state with the click, as under the operator's hand.
+    m_channelButtons[index(channel)][int(button)]->click();
+}
+
+void ConsoleControls::click(Button button)
+{
+    m_buttons[int(button)]->click();
+}
+
+void ConsoleControls::setSwitch(Switch which, std::optional<bool> on)
+{
+    // The click turns the switch over: it starts from the other state to end in this one.
+    QAbstractButton* button = m_switches[int(which)];
+    const bool target = on.value_or(button->isChecked());
+    button->setChecked(!target);
+    button->click();
+}
+
+void ConsoleControls::setGridCounts(int horizontal, int vertical)
+{
+    m_gridCounts[0]->setNum(horizontal);
+    m_gridCounts[1]->setNum(vertical);
+}
+
+QVariant ConsoleControls::cursor(List list) const
+{
+    if (list == List::Clips)
+        return m_database.playlist.value("codice");
+    return m_database.layoutdb1.value("nome");
+}
+
+void ConsoleControls::restoreCursor(List list, const QVariant& cursor)
+{
+    if (cursor.isNull())
+        return;
+    if (list == List::Clips)
+        m_database.playlist.locate("codice", cursor);
+    else
+        m_database.layoutdb1.locate("nome", cursor);
+}
+
+bool ConsoleControls::findClip(int code)
+{
+    return m_database.playlist.locate("codice", code);
+}
+
+bool ConsoleControls::findStage(const QString& name)
+{
+    // Stored names are 30 characters, padded with blanks; the match is exact otherwise.
+    const QString padded = name.leftJustified(StageNameLength, ' ');
+    if (padded.size() > StageNameLength)
+        return false;
+    const ReadDataset& stages = m_database.layoutdb1;
+    for (int row = 0; row < stages.count(); ++row)
+        if (stages.valueAt(row, "nome").toString().leftJustified(StageNameLength, ' ') == padded)
+            return m_database.layoutdb1.moveTo(row);
+    return false;
+}
+
+std::optional<ConsoleControl::Connection> ConsoleControls::findConnection(int id) const
+{
+    const ReadDataset& list = m_database.dbConn;
+    for (int row = 0; row < list.count(); ++row) {
+        if (list.valueAt(row, "id").toInt() != id)
+            continue;
+        return Connection{id,
+                          list.valueAt(row, "tipo").isNull() ? -1
+                                                             : list.valueAt(row, "tipo").toInt(),
+                          list.textAt(row, "host"),
+                          list.valueAt(row, "port").toInt(),
+                          list.textAt(row, "url"),
+                          list.textAt(row, "username"),
+                          list.textAt(row, "password")};
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> ConsoleControls::actionScript(int id) const
+{
+    const ReadDataset& actions = m_database.dbAzioni;
+    for (int row = 0; row < actions.count(); ++row)
+        if (actions.valueAt(row, "id").toInt() == id)
+            return actions.textAt(row, "script");
+    return std::nullopt;
+}
+
+bool ConsoleControls::actionsActivated() const
+{
+    return m_actionsActivated->isChecked();
+}
+
+void ConsoleControls::setLevelMeters(bool on)
+{
+    m_hooks.setLevelMeters(on);
+}
