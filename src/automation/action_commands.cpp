@@ -53,9 +53,8 @@ void ActionCommands::setClipAction(int tag)
         return;
     const int action = setting ? int(m_database.dbAzioni.integer("id")) : -1;
     const bool start = tag == 1 || tag == 3;
-    if (!m_store.setClipAction(clip, start ? ActionStore::ClipAction::Start
-                                           : ActionStore::ClipAction::End,
-                               action))
+    if (!m_store.setClipAction(
+            clip, start ? ActionStore::ClipAction::Start : ActionStore::ClipAction::End, action))
         return;
     ClipSettings& settings = m_state.clipSettings[channel];
     (start ? settings.FAzione1 : settings.FAzione2) = action;

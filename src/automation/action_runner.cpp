@@ -33,8 +33,7 @@ bool gated(ActionRunner::Source source)
 }
 } // namespace
 
-ActionRunner::ActionRunner(ConsoleControl& console, ScriptInterpreter& interpreter,
-                           QObject* parent)
+ActionRunner::ActionRunner(ConsoleControl& console, ScriptInterpreter& interpreter, QObject* parent)
     : QObject(parent)
     , m_console(console)
     , m_interpreter(interpreter)

@@ -181,9 +181,8 @@ bool ConnectionSenders::send(const ConsoleControl::Connection& connection, const
         return false;
     }
     QMetaObject::invokeMethod(
-        m_worker, [worker = m_worker, connection, bytes = data.toUtf8()] {
-            worker->take(connection, bytes);
-        },
+        m_worker,
+        [worker = m_worker, connection, bytes = data.toUtf8()] { worker->take(connection, bytes); },
         Qt::QueuedConnection);
     return true;
 }

@@ -35,8 +35,8 @@ public:
     // Sends waiting or running.
     int pending() const { return m_pending; }
 
-    static inline const QString Accept = QStringLiteral(
-        "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
+    static inline const QString Accept =
+        QStringLiteral("text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
     static inline const QString UserAgent =
         QStringLiteral("Mozilla/3.0 (compatible; Indy Library)");
 

@@ -181,8 +181,10 @@ struct ScriptCommands {
     void buttonClick(const ScriptLine& line, int channels)
     {
         static const QHash<QString, ChannelButton> buttons = {
-            {"DISSOLVE", ChannelButton::Dissolve},     {"CUT", ChannelButton::Cut},
-            {"RESETALL", ChannelButton::ResetAll},     {"RESETSPEED", ChannelButton::ResetSpeed},
+            {"DISSOLVE", ChannelButton::Dissolve},
+            {"CUT", ChannelButton::Cut},
+            {"RESETALL", ChannelButton::ResetAll},
+            {"RESETSPEED", ChannelButton::ResetSpeed},
             {"MUTE", ChannelButton::Mute}};
         const auto button = buttons.constFind(line.arguments[2].toUpper());
         if (button == buttons.constEnd())
@@ -193,9 +195,9 @@ struct ScriptCommands {
     void pattern(const ScriptLine& line, int channels)
     {
         static const QHash<QString, Button> patterns = {
-            {"OFF", Button::PatternOff},         {"BARS", Button::Bars},
-            {"BARS75", Button::Bars75},          {"VGRAYSCALE", Button::VGrayscale},
-            {"HGREYSCALE", Button::HGrayscale},  {"CIRCLE", Button::Circle}};
+            {"OFF", Button::PatternOff},        {"BARS", Button::Bars},
+            {"BARS75", Button::Bars75},         {"VGRAYSCALE", Button::VGrayscale},
+            {"HGREYSCALE", Button::HGrayscale}, {"CIRCLE", Button::Circle}};
         const auto button = patterns.constFind(line.arguments[2].toUpper());
         if (button == patterns.constEnd())
             return;

@@ -56,8 +56,8 @@ bool Console::start()
     }
     m_windows.push_back(makeWindow<QDialog>("elencoMIDI", "MIDI Mapper"));
     m_windows.push_back(makeWindow<QDialog>("elencoDMX", "DMX Mapper"));
-    m_main->FormShow({window("filtri"), fAzioni, addAction, nuovoTesto, outputs[0], outputs[1],
-                      outputs[2]});
+    m_main->FormShow(
+        {window("filtri"), fAzioni, addAction, nuovoTesto, outputs[0], outputs[1], outputs[2]});
     return true;
 }
 

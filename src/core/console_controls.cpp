@@ -16,9 +16,8 @@ const char* const barNames[2][6] = {{"AlphaTrack1", "b", "s", "h", "volA", "Trac
 const char* const channelButtonNames[2][5] = {
     {"btnDissolve", "btnCutA", "btnResetAllA", "btnSpeedA", "btnMuteA1"},
     {"btnDissolveB", "btnCutB", "btnResetAllB", "btnSpeedB", "btnMuteB1"}};
-const char* const buttonNames[8] = {"btnPlayA",      "btnPatternOff", "btnBars",
-                                    "btnBars75",     "btnVGrayscale", "btnHGrayScale",
-                                    "btnCircle",     "btnGrid"};
+const char* const buttonNames[8] = {"btnPlayA",      "btnPatternOff", "btnBars",   "btnBars75",
+                                    "btnVGrayscale", "btnHGrayScale", "btnCircle", "btnGrid"};
 const char* const switchNames[2] = {"chkPlayAfterLoad", "btnScreen1"};
 constexpr int StageNameLength = 30;
 
@@ -36,8 +35,8 @@ template <class T> T* ConsoleControls::resolve(const QString& name)
     return found;
 }
 
-ConsoleControls::ConsoleControls(QWidget& console, ChannelState& state,
-                                 PlaybackChannels& channels, ShowDatabase& database, Hooks hooks)
+ConsoleControls::ConsoleControls(QWidget& console, ChannelState& state, PlaybackChannels& channels,
+                                 ShowDatabase& database, Hooks hooks)
     : m_console(console)
     , m_state(state)
     , m_channels(channels)
@@ -169,14 +168,7 @@ bool ConsoleControls::findClip(int code)
 bool ConsoleControls::findStage(const QString& name)
 {
     // Stored names are 30 characters, padded with blanks; the match is exact otherwise.
-    const QString padded = name.leftJustified(StageNameLength, ' ');
-    if (padded.size() > StageNameLength)
-        return false;
-    const ReadDataset& stages = m_database.layoutdb1;
-    for (int row = 0; row < stages.count(); ++row)
-        if (stages.valueAt(row, "nome").toString().leftJustified(StageNameLength, ' ') == padded)
-            return m_database.layoutdb1.moveTo(row);
-    return false;
+    return name.size() <= StageNameLength && m_database.layoutdb1.locate("nome", name);
 }
 
 std::optional<ConsoleControl::Connection> ConsoleControls::findConnection(int id) const

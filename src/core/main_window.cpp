@@ -1,11 +1,11 @@
 #include "core/main_window.h"
 
+#include "automation/connection_senders.h"
+#include "automation/script_interpreter.h"
 #include "channels/channel_mixer.h"
 #include "channels/channel_panel.h"
 #include "channels/mixer_panel.h"
 #include "channels/transport_bar.h"
-#include "automation/connection_senders.h"
-#include "automation/script_interpreter.h"
 #include "core/console_controls.h"
 #include "core/desktop_settings.h"
 #include "core/main_menu.h"
@@ -263,7 +263,6 @@ void MainWindow::buildConsole()
     m_progress->setTextVisible(false);
     m_progress->setMaximumHeight(8);
 
-
     DatasetGrid* clips = m_library->clipGrid();
     connect(clips, &DatasetGrid::cursorMoved, this,
             [this] { m_clipInformation->showClip(m_database.playlist); });
@@ -341,11 +340,12 @@ void MainWindow::buildAutomation()
         });
     m_runner = new ActionRunner(*m_controls, *m_interpreter, this);
     connect(m_runner, &ActionRunner::failed, this, &MainWindow::showRunError);
-    m_actionStore = std::make_unique<ActionStore>(m_database, m_write, [this](int clip, int action) {
-        AggiornaElementi(clip == -1 ? int(m_database.playlist.integer("codice")) : clip,
-                         m_playlists->current(), onAirStageName(), action,
-                         int(m_database.dbConn.integer("id")));
-    });
+    m_actionStore =
+        std::make_unique<ActionStore>(m_database, m_write, [this](int clip, int action) {
+            AggiornaElementi(clip == -1 ? int(m_database.playlist.integer("codice")) : clip,
+                             m_playlists->current(), onAirStageName(), action,
+                             int(m_database.dbConn.integer("id")));
+        });
     m_actionCommands = std::make_unique<ActionCommands>(m_database, *m_actionStore, *this, *this);
     wireActions();
 }
@@ -354,8 +354,7 @@ void MainWindow::wireActions()
 {
     const auto makeAction = [this] {
         if (!m_database.dbAzioni.isEmpty())
-            m_runner->runAction(int(m_database.dbAzioni.integer("id")),
-                                ActionRunner::Source::Pad);
+            m_runner->runAction(int(m_database.dbAzioni.integer("id")), ActionRunner::Source::Pad);
     };
     const auto onClick = [this](const char* button, auto handler) {
         connect(findChild<QPushButton*>(QString::fromLatin1(button)), &QPushButton::clicked, this,
@@ -395,8 +394,8 @@ void MainWindow::showRunError(const QString& message, ActionRunner::Source sourc
     // A MIDI key pressed in the wrong moment is not worth a box.
     if (source == ActionRunner::Source::Midi)
         return;
-    auto* box = new QMessageBox(QMessageBox::Critical, QCoreApplication::applicationName(),
-                                message, QMessageBox::Ok, this);
+    auto* box = new QMessageBox(QMessageBox::Critical, QCoreApplication::applicationName(), message,
+                                QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
@@ -665,8 +664,8 @@ void MainWindow::setLevelMeters(bool on)
 
 void MainWindow::runClipAction(int id, bool atStart)
 {
-    m_runner->runAction(id, atStart ? ActionRunner::Source::ClipStart
-                                    : ActionRunner::Source::ClipEnd);
+    m_runner->runAction(id,
+                        atStart ? ActionRunner::Source::ClipStart : ActionRunner::Source::ClipEnd);
 }
 
 void MainWindow::refreshAfterWrite(int clip)

@@ -68,7 +68,10 @@ public:
                      .arg(which == Switch::PlayAfterLoad ? "PlayAfterLoad" : "StageActive",
                           on ? (*on ? "on" : "off") : "kept", stageCursor);
     }
-    void setGridCounts(int h, int v) override { calls << QStringLiteral("grid %1x%2").arg(h).arg(v); }
+    void setGridCounts(int h, int v) override
+    {
+        calls << QStringLiteral("grid %1x%2").arg(h).arg(v);
+    }
     QVariant cursor(List list) const override
     {
         return list == List::Clips ? QVariant(clipCursor) : QVariant(stageCursor);

@@ -1,8 +1,8 @@
 // The script language and the runner over a console that records what they do to it.
 #include "automation/action_runner.h"
-#include "automation/script_interpreter.h"
 #include "automation/log_capture.h"
 #include "automation/recording_console.h"
+#include "automation/script_interpreter.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -16,13 +16,16 @@ struct Sent {
 struct Script {
     RecordingConsole console;
     QList<Sent> sent;
-    ScriptInterpreter interpreter{
-        console, [this](const ConsoleControl::Connection& c, const QString& data) {
-            sent.append({c.id, data});
-        }};
+    ScriptInterpreter interpreter{console,
+                                  [this](const ConsoleControl::Connection& c, const QString& data) {
+                                      sent.append({c.id, data});
+                                  }};
     ActionRunner runner{console, interpreter};
 
-    bool waitIdle() { return QTest::qWaitFor([this] { return runner.idle(); }, 5000); }
+    bool waitIdle()
+    {
+        return QTest::qWaitFor([this] { return runner.idle(); }, 5000);
+    }
 };
 } // namespace
 
@@ -70,19 +73,18 @@ private slots:
         QTest::newRow("stop both, B first") << "STOP,AB" << QStringList{"stop B", "stop A"};
         QTest::newRow("pause both without a clip: no seek")
             << "PAUSE,AB" << QStringList{"pause B", "pause A"};
-        QTest::newRow("volume both") << "SETVOLUME,AB,80"
-                                     << QStringList{"bar A Volume 20", "bar B Volume 20"};
+        QTest::newRow("volume both")
+            << "SETVOLUME,AB,80" << QStringList{"bar A Volume 20", "bar B Volume 20"};
         QTest::newRow("volume above 100") << "SETVOLUME,A,150" << QStringList{"bar A Volume 0"};
         QTest::newRow("volume at the integer's end")
             << "SETVOLUME,A,-2147483648" << QStringList{"bar A Volume 100"};
         QTest::newRow("opacity") << "SETOPACITY,B,0" << QStringList{"bar B Opacity 255"};
         QTest::newRow("hue") << "SETHUE,A,40" << QStringList{"bar A Hue -40"};
         QTest::newRow("saturation") << "SETSATURATION,A,100" << QStringList{"bar A Saturation 0"};
-        QTest::newRow("brightness") << "SETBRIGHTNESS,B,-30"
-                                    << QStringList{"bar B Brightness 30"};
+        QTest::newRow("brightness") << "SETBRIGHTNESS,B,-30" << QStringList{"bar B Brightness 30"};
         QTest::newRow("bar with unknown target") << "SETOPACITY,C,x" << QStringList{};
-        QTest::newRow("mute both") << "BUTTONCLICK,AB,mute"
-                                   << QStringList{"click A Mute", "click B Mute"};
+        QTest::newRow("mute both")
+            << "BUTTONCLICK,AB,mute" << QStringList{"click A Mute", "click B Mute"};
         QTest::newRow("unknown button") << "BUTTONCLICK,A,JUMP" << QStringList{};
         QTest::newRow("load into B")
             << "LOAD,B,12" << QStringList{"click Load as B on clip 12 stage Main"};
@@ -100,8 +102,8 @@ private slots:
             << "PLAYAFTERLOAD,MAYBE" << QStringList{"switch PlayAfterLoad kept on stage Main"};
         QTest::newRow("stage active off")
             << "STAGEACTIVE,OFF" << QStringList{"switch StageActive off on stage Main"};
-        QTest::newRow("grid of B") << "GRID,B,4,3"
-                                   << QStringList{"grid 4x3", "click Grid as B on clip 7 stage Main"};
+        QTest::newRow("grid of B")
+            << "GRID,B,4,3" << QStringList{"grid 4x3", "click Grid as B on clip 7 stage Main"};
         QTest::newRow("grid of no columns") << "GRID,A,0,3" << QStringList{};
         QTest::newRow("grid of text") << "GRID,A,x,3" << QStringList{};
         QTest::newRow("grid beyond the buttons") << "GRID,A,49,3" << QStringList{};
