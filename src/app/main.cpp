@@ -1,10 +1,10 @@
 #include "core/console.h"
+#include "core/console_application.h"
 #include "core/dark_style.h"
 #include "core/main_window.h"
 #include "core/system_devices.h"
 #include "core/termination_signals.h"
 
-#include <QApplication>
 
 int main(int argc, char* argv[])
 {
@@ -12,7 +12,7 @@ int main(int argc, char* argv[])
     // Output windows stand at desktop coordinates, which only X11 allows (XWayland too).
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
+    ConsoleApplication app(argc, argv);
     applyDarkStyle(app);
     QApplication::setApplicationName(QStringLiteral("Quillon 2"));
 

@@ -4,6 +4,7 @@
 #include "automation/connection_senders.h"
 #include "automation/log_capture.h"
 #include "automation/script_interpreter.h"
+#include "core/console_application.h"
 #include "core/console_controls.h"
 #include "media/test_media.h"
 #include "support/modal_answers.h"
@@ -420,11 +421,36 @@ private slots:
     }
 };
 
+class TestLastResort : public QObject {
+    Q_OBJECT
+private slots:
+    void anErrorInAHandlerIsShownAndTheConsoleGoesOn()
+    {
+        auto* app = static_cast<ConsoleApplication*>(qApp);
+        QStringList shown;
+        app->showError = [&shown](const QString& message) { shown.append(message); };
+        QPushButton button("GO");
+        button.show();
+        int clicks = 0;
+        connect(&button, &QPushButton::clicked, this, [&clicks] {
+            if (++clicks == 1)
+                throw std::runtime_error("the handler broke");
+        });
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(shown, QStringList{"the handler broke"});
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(clicks, 2);
+        QCOMPARE(shown.size(), 1);
+    }
+};
+
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    ConsoleApplication app(argc, argv);
     TestAutomation automation;
     TestSenders senders;
-    return QTest::qExec(&automation, argc, argv) | QTest::qExec(&senders, argc, argv);
+    TestLastResort lastResort;
+    return QTest::qExec(&automation, argc, argv) | QTest::qExec(&senders, argc, argv) |
+           QTest::qExec(&lastResort, argc, argv);
 }
 #include "test_automation.moc"
