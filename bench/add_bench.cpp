@@ -1,10 +1,10 @@
 // Adds the given media files to a fresh show's playlist in one operation and prints the
 // files per second and the peak memory of the process.
-#include "core/settings_files.h"
 #include "data/database_file.h"
 #include "data/show_database.h"
 #include "data/write_operation.h"
 #include "library/clip_adder.h"
+#include "shared/settings_files.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

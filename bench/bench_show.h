@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/console.h"
-#include "core/settings_files.h"
 #include "data/database_file.h"
 #include "data/show_database.h"
+#include "shared/settings_files.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

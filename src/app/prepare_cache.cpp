@@ -1,9 +1,9 @@
 // Prepares the cache folder beside the program on first use: the settings files with their
 // installed values and an empty show database. What already exists is left alone.
-#include "core/settings_files.h"
 #include "data/database_error.h"
 #include "data/database_file.h"
 #include "data/show_database.h"
+#include "shared/settings_files.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 
 #include "channels/channel_panel.h"
 #include "channels/dissolve_timer.h"
-#include "core/window_system.h"
 #include "media/ff_player.h"
+#include "shared/window_system.h"
 #include "stage/output_window.h"
 
 #include <QAbstractButton>
@@ -328,4 +328,22 @@ void ChannelMixer::applySpeed(int channel)
         c.player->setSyncType(stExternal);
     }
     c.panel->speedReadout()->setText(QString::number(position));
+}
+
+void ChannelMixer::stageApplied(bool layerA, bool layerB, bool restart)
+{
+    for (const int channel : {1, 2}) {
+        if ((channel == 1 && !layerA) || (channel == 2 && !layerB))
+            continue;
+        const Channel& c = at(channel);
+        if (restart) {
+            c.panel->alphaSlider()->setValue(255);
+            c.videoGauge->setValue(c.videoGauge->maximum());
+            continue;
+        }
+        if (opacity(channel) > 0 && c.mixVideo->isChecked())
+            c.videoGauge->setValue(c.videoGauge->maximum());
+        if (c.player->AudioVolume() > 0 && c.mixAudio->isChecked())
+            c.audioGauge->setValue(c.audioGauge->maximum());
+    }
 }

@@ -58,6 +58,11 @@ public:
     // A player stopped: both dissolves end where they are.
     void stopDissolves();
 
+    // A stage was applied to these layers: their fade gauges are full where the layer is seen
+    // or heard and its mix box ticked; `restart` ("RESET FADE SLIDERS") puts their opacity
+    // sliders back to 255.
+    void stageApplied(bool layerA, bool layerB, bool restart);
+
     // The channel's opacity 0..255, as the mix sees it.
     int opacity(int channel) const;
     void setOpacity(int channel, int opacity);

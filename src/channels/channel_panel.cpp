@@ -2,8 +2,8 @@
 
 #include "channels/position_bar.h"
 
-#include "core/bgr_colour.h"
-#include "core/media_time.h"
+#include "shared/bgr_colour.h"
+#include "shared/media_time.h"
 #include "ui/named_widgets.h"
 
 #include <QButtonGroup>

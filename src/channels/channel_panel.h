@@ -85,6 +85,8 @@ public:
     QPushButton* muteButton() const { return m_muteToggle; }
     QPushButton* filterOnButton() const { return m_filterOn; }
     QPushButton* deinterlaceButton() const { return m_deinterlace; }
+    QPushButton* previewOnButton() const { return m_previewOn; }
+    QPushButton* previewOffButton() const { return m_previewOff; }
     // "ON" / "VERTICAL FLIP OFF" and "ON" / "PREVIEW OFF".
     void setVerticalFlip(bool on);
     void setPreview(bool on);

@@ -42,11 +42,13 @@ MixerPanel::MixerPanel(QWidget* parent)
     for (int c = 0; c < 2; ++c) {
         const auto& names = channels[c];
         const int column = c * 2;
+        ChannelMix& mixed = m_channels[c];
         grid->addWidget(new QLabel(c == 0 ? "A" : "B", this), 0, column, 1, 2, Qt::AlignHCenter);
         for (int i = 0; i < 2; ++i) { // down while the channel is off air
             QPushButton* offAir = button(names[i], i == 0 ? "CUT" : "DISSOLVE", this);
             offAir->setCheckable(true);
             grid->addWidget(offAir, 1 + i, column, 1, 2);
+            (i == 0 ? mixed.cut : mixed.dissolve) = offAir;
         }
         for (int i = 0; i < 2; ++i) {
             auto* mix = new QCheckBox(i == 0 ? "VIDEO" : "AUDIO", this);
@@ -54,9 +56,12 @@ MixerPanel::MixerPanel(QWidget* parent)
             mix->setChecked(true);
             connect(mix, &QCheckBox::clicked, this, &MixerPanel::handBackFocus);
             grid->addWidget(mix, 3 + i, column, 1, 2);
+            (i == 0 ? mixed.mixVideo : mixed.mixAudio) = mix;
         }
-        grid->addWidget(fader(names[4], 255, this), 5, column, Qt::AlignHCenter);
-        grid->addWidget(fader(names[5], 100, this), 5, column + 1, Qt::AlignHCenter);
+        mixed.videoGauge = fader(names[4], 255, this);
+        mixed.audioGauge = fader(names[5], 100, this);
+        grid->addWidget(mixed.videoGauge, 5, column, Qt::AlignHCenter);
+        grid->addWidget(mixed.audioGauge, 5, column + 1, Qt::AlignHCenter);
     }
     grid->setRowStretch(5, 1);
 
@@ -67,6 +72,7 @@ MixerPanel::MixerPanel(QWidget* parent)
 
     auto* single = button("SpeedButton29", "SINGLE", this);
     auto* invert = button("btnAutoAudio", "INVERT", this);
+    m_invert = invert;
     auto* audioMode = new QButtonGroup(this);
     for (QPushButton* mode : {single, invert}) {
         mode->setCheckable(true);
@@ -83,8 +89,10 @@ MixerPanel::MixerPanel(QWidget* parent)
     layout->addWidget(new QLabel("STAGE ON AIR", this), 0, Qt::AlignHCenter);
     layout->addWidget(m_stageOnAir);
     auto* points = new QGridLayout;
-    points->addWidget(button("btnSetStartPoint", "SET START\nPOINT", this), 0, 0);
-    points->addWidget(button("btnResetStartPoint", "RESET START\nPOINT", this), 0, 1);
+    m_setStartPoint = button("btnSetStartPoint", "SET START\nPOINT", this);
+    m_resetStartPoint = button("btnResetStartPoint", "RESET START\nPOINT", this);
+    points->addWidget(m_setStartPoint, 0, 0);
+    points->addWidget(m_resetStartPoint, 0, 1);
     points->addWidget(button("SpeedButton1", "SET\nSNAPSHOT", this), 1, 0);
     points->addWidget(button("btnRestart", "RESTART", this), 1, 1);
     layout->addLayout(points);

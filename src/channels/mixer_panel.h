@@ -2,7 +2,9 @@
 
 #include <QWidget>
 
+class QAbstractButton;
 class QLabel;
+class QProgressBar;
 
 // The mixing area between the two player panels: "CUT" and "DISSOLVE" of each channel, what
 // a dissolve mixes ("VIDEO", "AUDIO"), the faders, the stage on air, the start point and
@@ -10,7 +12,22 @@ class QLabel;
 class MixerPanel : public QWidget {
     Q_OBJECT
 public:
+    // One channel's column.
+    struct ChannelMix {
+        QAbstractButton* cut;
+        QAbstractButton* dissolve;
+        QAbstractButton* mixVideo;
+        QAbstractButton* mixAudio;
+        QProgressBar* videoGauge;
+        QProgressBar* audioGauge;
+    };
+
     explicit MixerPanel(QWidget* parent = nullptr);
+
+    const ChannelMix& channel(int channel) const { return m_channels[channel == 2 ? 1 : 0]; }
+    QAbstractButton* invert() const { return m_invert; }
+    QAbstractButton* setStartPoint() const { return m_setStartPoint; }
+    QAbstractButton* resetStartPoint() const { return m_resetStartPoint; }
 
     void showStageOnAir(const QString& name);
     // The label that names the stage on air ("NO ACTIVE" until one is taken).
@@ -21,5 +38,9 @@ signals:
     void handBackFocus();
 
 private:
+    ChannelMix m_channels[2];
+    QAbstractButton* m_invert;
+    QAbstractButton* m_setStartPoint;
+    QAbstractButton* m_resetStartPoint;
     QLabel* m_stageOnAir;
 };

@@ -28,51 +28,26 @@ const QStringList aspectCaptions = {"Original", "Fit", "4:3", "16:9", "1.85:1", 
 const float aspectValues[6] = {0.0f, -1.0f, 1.3333334f, 1.7777778f, 1.85f, 2.35f};
 } // namespace
 
-template <class T> T* PlaybackChannels::control(const char* name) const
-{
-    auto* found = m_console->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        throw std::logic_error(std::string("the console has no control ") + name);
-    return found;
-}
-
 PlaybackChannels::PlaybackChannels(ShowDatabase& database, WriteOperation& write,
-                                   ChannelsHost& host, ChannelState& state, ChannelPanel* panelA,
-                                   ChannelPanel* panelB, QWidget* console, RenderMenu menu,
-                                   QObject* parent)
+                                   ChannelsHost& host, ChannelPanel* panelA, ChannelPanel* panelB,
+                                   Controls controls, RenderMenu menu, QObject* parent)
     : QObject(parent)
     , m_database(database)
     , m_write(write)
     , m_host(host)
-    , m_state(state)
     , m_panels{panelA, panelB}
-    , m_console(console)
+    , m_controls(controls)
     , m_menu(menu)
     , m_players{new TFFPlayer(this), new TFFPlayer(this)}
 {
-    m_clipGrid = control<DatasetGrid>("elencoClip");
-    m_stageActive = control<QAbstractButton>("btnScreen1");
-    m_playAfterLoad = control<QAbstractButton>("chkPlayAfterLoad");
-    m_repeatPlaylist = control<QAbstractButton>("btnrepeatplaylist");
-    m_load = control<QPushButton>("btnPlayA");
-
-    const auto mixChannel = [this](int channel) {
-        const char* s = channel == 1 ? "A" : "B";
-        const auto named = [s](const char* stem) { return QByteArray(stem) + s; };
-        return ChannelMixer::Channel{
-            ThePlayer(channel),
-            panel(channel),
-            control<QAbstractButton>(named("btnCut")),
-            control<QAbstractButton>(channel == 1 ? "btnDissolve" : "btnDissolveB"),
-            control<QAbstractButton>(named("mixVideo")),
-            control<QAbstractButton>(named("mixAudio")),
-            control<QProgressBar>(named("fader")),
-            control<QProgressBar>(named("faderAudio"))};
-    };
+    for (const int channel : {1, 2}) {
+        ChannelMixer::Channel& mix = m_controls.mix[channel - 1];
+        mix.player = ThePlayer(channel);
+        mix.panel = panel(channel);
+    }
     m_mixer = new ChannelMixer(
-        mixChannel(1), mixChannel(2),
-        {m_stageActive, control<QAbstractButton>("btnAutoAudio"),
-         control<QAbstractButton>("btnAutomatic")},
+        m_controls.mix[0], m_controls.mix[1],
+        {m_controls.stageActive, m_controls.invert, m_controls.automaticPlay},
         {[this] { btnResumeClick(); }, [this](int channel) { return nextClipTick(channel); }},
         m_state.clipSettings, m_state.handlersArmed, this);
 
@@ -111,16 +86,13 @@ void PlaybackChannels::wirePlayer(TFFPlayer* player, int channel)
 
 void PlaybackChannels::wireControls()
 {
-    connect(m_load, &QPushButton::clicked, this, &PlaybackChannels::btnPlayAClick);
-    connect(control<QPushButton>("btnResume"), &QPushButton::clicked, this,
-            &PlaybackChannels::btnResumeClick);
-    connect(control<QPushButton>("btnStopA"), &QPushButton::clicked, this,
-            &PlaybackChannels::btnStopAClick);
-    connect(control<QPushButton>("btnPauseA"), &QPushButton::clicked, this,
-            &PlaybackChannels::btnPauseAClick);
-    connect(control<QPushButton>("btnSetStartPoint"), &QPushButton::clicked, this,
+    connect(m_controls.load, &QPushButton::clicked, this, &PlaybackChannels::btnPlayAClick);
+    connect(m_controls.play, &QPushButton::clicked, this, &PlaybackChannels::btnResumeClick);
+    connect(m_controls.stop, &QPushButton::clicked, this, &PlaybackChannels::btnStopAClick);
+    connect(m_controls.pause, &QPushButton::clicked, this, &PlaybackChannels::btnPauseAClick);
+    connect(m_controls.setStartPoint, &QAbstractButton::clicked, this,
             [this] { btnSetStartPointClick(1); });
-    connect(control<QPushButton>("btnResetStartPoint"), &QPushButton::clicked, this,
+    connect(m_controls.resetStartPoint, &QAbstractButton::clicked, this,
             [this] { btnSetStartPointClick(0); });
 
     for (const int channel : {1, 2}) {
@@ -142,15 +114,14 @@ void PlaybackChannels::wireControls()
         panel(1)->setPreview(false);
         panel(2)->setPreview(false);
     });
-    for (const int channel : {1, 2})
-        connect(m_console->findChild<QPushButton*>(channel == 1 ? "previewAon" : "previewBon"),
-                &QPushButton::clicked, this, [this, channel] {
-                    if (directDraw())
-                        panel(channel)->setPreview(false);
-                });
-    for (const int channel : {1, 2})
-        connect(m_console->findChild<QPushButton*>(channel == 1 ? "previewAoff" : "previewBoff"),
-                &QPushButton::clicked, this, [this, channel] { panel(channel)->clearPreview(); });
+    for (const int channel : {1, 2}) {
+        connect(panel(channel)->previewOnButton(), &QPushButton::clicked, this, [this, channel] {
+            if (directDraw())
+                panel(channel)->setPreview(false);
+        });
+        connect(panel(channel)->previewOffButton(), &QPushButton::clicked, this,
+                [this, channel] { panel(channel)->clearPreview(); });
+    }
     connect(m_menu.support51, &QAction::triggered, this, [this](bool checked) {
         if (checked)
             m_menu.video[1]->trigger();
@@ -223,7 +194,7 @@ void PlaybackChannels::btnPlayAClick()
     livello(false);
     const auto hooksOn = qScopeGuard([this] { livello(true); });
 
-    if (directDraw() && !m_stageActive->isChecked()) {
+    if (directDraw() && !m_controls.stageActive->isChecked()) {
         m_host.showError("Stage not active.");
         return;
     }
@@ -234,16 +205,10 @@ void PlaybackChannels::btnPlayAClick()
         m_host.showError("Media not linked.\n" + file);
         return;
     }
-    const auto loadChecked = [this](const char* name) {
-        return control<QAbstractButton>(name)->isChecked();
-    };
-
     reset_info(c);
-    if (auto* patternOff = m_console->findChild<QAbstractButton*>("btnPatternOff")) {
-        patternOff->click();
-        patternOff->setChecked(true);
-    }
-    if (loadChecked("chkLoadSpeedValue")) {
+    m_controls.patternOff->click();
+    m_controls.patternOff->setChecked(true);
+    if (m_controls.loadSpeedValue->isChecked()) {
         QSlider* speed = TheSpeed(c);
         const QSignalBlocker quiet(speed); // applied once, just below
         speed->setValue(int(clip.integer("speed")));
@@ -255,9 +220,9 @@ void PlaybackChannels::btnPlayAClick()
     ClipSettings& s = m_state.clipSettings[c];
     s.FAzione1 = int(clip.integer("azione_iniziale"));
     s.FAzione2 = int(clip.integer("azione_finale"));
-    if (loadChecked("chkLoadVolumeValue"))
+    if (m_controls.loadVolumeValue->isChecked())
         TheVolume(c)->setValue(TheVolume(c)->maximum() - int(clip.integer("volume")));
-    const bool loadFilters = loadChecked("chkLoadFilters");
+    const bool loadFilters = m_controls.loadFilters->isChecked();
     if (loadFilters) {
         const auto real = [&clip](const char* column) { return clip.value(column).toDouble(); };
         const auto whole = [&clip](const char* column) { return int(clip.integer(column)); };
@@ -326,7 +291,7 @@ void PlaybackChannels::reset_info(int channel)
     ClipSettings& clip = m_state.clipSettings[channel];
     clip.FIn = 0;
     clip.FOut = 0;
-    if (control<QAbstractButton>("chkLoadFilters")->isChecked())
+    if (m_controls.loadFilters->isChecked())
         clip.resetFilters();
 }
 
@@ -359,7 +324,7 @@ void PlaybackChannels::videoclip(const QString& file, int channel)
             player->AudioDriver = audioDrivers[i];
     }
     player->setAudioChannels(m_menu.support51->isChecked() ? 6 : 2);
-    player->Open(file, TheHandle(channel), !m_playAfterLoad->isChecked());
+    player->Open(file, TheHandle(channel), !m_controls.playAfterLoad->isChecked());
 }
 
 void PlaybackChannels::vAFileOpen(TFFPlayer* sender, int64_t duration, int frameWidth,
@@ -375,7 +340,7 @@ void PlaybackChannels::vAFileOpen(TFFPlayer* sender, int64_t duration, int frame
     p->showTitle(clip.text("titolo"));
     p->showFormat(sender->FormatName());
     if (frameWidth > 0) {
-        if (!control<QAbstractButton>("chkLoadAspectRatio")->isChecked()) {
+        if (!m_controls.loadAspectRatio->isChecked()) {
             p->showAspect(QString::number(sender->VideoAspect(), 'f', 2));
         } else {
             const QString stored = clip.text("aspectratio");
@@ -490,7 +455,7 @@ void PlaybackChannels::vAState(TFFPlayer* sender, TPlayState state)
     if (state == psStop) {
         panel(c)->clearPreview();
         OutputWindow* window = m_windows[c == 2 ? 1 : 0];
-        if (window && m_stageActive->isChecked())
+        if (window && m_controls.stageActive->isChecked())
             window->showOwnColour(); // its own colour, not the last picture
         m_mixer->stopDissolves();
     } else if (state == psEnd) {
@@ -527,9 +492,9 @@ void PlaybackChannels::endReached(int c)
         return;
     if (!clips.locate("codice", m_state.codice(c)))
         clips.first();
-    else if (!clips.next() && m_repeatPlaylist->isChecked())
+    else if (!clips.next() && m_controls.repeatPlaylist->isChecked())
         clips.first();
-    m_clipGrid->showCursor();
+    m_controls.clipGrid->showCursor();
     m_state.nextClipChannel = c;
     m_mixer->startTimer(c);
 }
@@ -541,9 +506,9 @@ bool PlaybackChannels::nextClipTick(int channel)
     m_mixer->stopTimer(channel);
     m_state.nextClipChannel = 0;
     // Pressed for this load only: the operator's next "LOAD" follows the switch as stored.
-    const bool playAfterLoad = m_playAfterLoad->isChecked();
-    m_playAfterLoad->setChecked(true);
-    m_load->click();
-    m_playAfterLoad->setChecked(playAfterLoad);
+    const bool playAfterLoad = m_controls.playAfterLoad->isChecked();
+    m_controls.playAfterLoad->setChecked(true);
+    m_controls.load->click();
+    m_controls.playAfterLoad->setChecked(playAfterLoad);
     return true;
 }

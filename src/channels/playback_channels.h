@@ -1,11 +1,11 @@
 #pragma once
 
+#include "channels/channel_mixer.h"
 #include "channels/channel_state.h"
 #include "media/player_types.h"
 
 #include <QObject>
 
-class ChannelMixer;
 class ChannelPanel;
 class DatasetGrid;
 class OutputWindow;
@@ -54,15 +54,40 @@ public:
         QAction* support51;
     };
 
-    // `console` holds the named controls of the channels (transport, mixer, preferences,
-    // stage and pattern pages).
+    // The controls of other regions that the channels follow or press.
+    struct Controls {
+        DatasetGrid* clipGrid;
+        QPushButton* load; // "LOAD"
+        QPushButton* play;
+        QPushButton* stop;
+        QPushButton* pause;
+        QAbstractButton* playAfterLoad;
+        QAbstractButton* repeatPlaylist;
+        QAbstractButton* automaticPlay;
+        QAbstractButton* stageActive;
+        QAbstractButton* patternOff;
+        QAbstractButton* setStartPoint;
+        QAbstractButton* resetStartPoint;
+        QAbstractButton* invert;
+        // The mixer's columns of Player A and Player B.
+        ChannelMixer::Channel mix[2];
+        // What loading copies from the clip ("Preferences").
+        QAbstractButton* loadAspectRatio;
+        QAbstractButton* loadSpeedValue;
+        QAbstractButton* loadFilters;
+        QAbstractButton* loadVolumeValue;
+    };
+
     PlaybackChannels(ShowDatabase& database, WriteOperation& write, ChannelsHost& host,
-                     ChannelState& state, ChannelPanel* panelA, ChannelPanel* panelB,
-                     QWidget* console, RenderMenu menu, QObject* parent = nullptr);
+                     ChannelPanel* panelA, ChannelPanel* panelB, Controls controls, RenderMenu menu,
+                     QObject* parent = nullptr);
     ~PlaybackChannels() override;
 
     // The layer windows the players draw on from now on.
     void attachOutputs(OutputWindow* windowA, OutputWindow* windowB);
+
+    ChannelState& state() { return m_state; }
+    const ChannelState& state() const { return m_state; }
 
     TFFPlayer* ThePlayer(int channel) const;
     VideoSink* TheHandle(int channel) const;
@@ -95,7 +120,6 @@ public:
     void vAState(TFFPlayer* sender, TPlayState state);
 
 private:
-    template <class T> T* control(const char* name) const;
     void wirePlayer(TFFPlayer* player, int channel);
     void wireControls();
     void endReached(int channel);
@@ -112,16 +136,11 @@ private:
     ShowDatabase& m_database;
     WriteOperation& m_write;
     ChannelsHost& m_host;
-    ChannelState& m_state;
+    ChannelState m_state;
     ChannelPanel* m_panels[2];
-    QWidget* m_console;
+    Controls m_controls;
     RenderMenu m_menu;
     TFFPlayer* m_players[2];
     ChannelMixer* m_mixer;
     OutputWindow* m_windows[2] = {};
-    DatasetGrid* m_clipGrid;
-    QAbstractButton* m_stageActive;
-    QAbstractButton* m_playAfterLoad;
-    QAbstractButton* m_repeatPlaylist;
-    QPushButton* m_load;
 };

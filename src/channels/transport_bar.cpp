@@ -43,8 +43,10 @@ TransportBar::TransportBar(const SettingsFiles& settings, QAction* repeatPlaylis
     auto* layout = new QGridLayout(this);
     const char* transport[][2] = {
         {"btnPlayA", "LOAD"}, {"btnStopA", "STOP"}, {"btnResume", "PLAY"}, {"btnPauseA", "PAUSE"}};
-    for (int i = 0; i < 4; ++i)
-        layout->addWidget(button(transport[i][0], transport[i][1], false, this), 0, i);
+    for (int i = 0; i < 4; ++i) {
+        m_transport[i] = button(transport[i][0], transport[i][1], false, this);
+        layout->addWidget(m_transport[i], 0, i);
+    }
     layout->addWidget(m_playAfterLoad, 1, 0);
     layout->addWidget(m_repeat, 1, 1);
     layout->addWidget(m_autostart, 1, 2);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/settings_files.h"
+#include "shared/settings_files.h"
 
 #include <QWidget>
 
@@ -24,6 +24,14 @@ public:
                          bool automaticPlay);
 
     void showPlaylist(const QString& name, int clipCount);
+
+    QPushButton* load() const { return m_transport[0]; }  // "LOAD"
+    QPushButton* stop() const { return m_transport[1]; }  // "STOP"
+    QPushButton* play() const { return m_transport[2]; }  // "PLAY"
+    QPushButton* pause() const { return m_transport[3]; } // "PAUSE"
+    QPushButton* playAfterLoad() const { return m_playAfterLoad; }
+    QPushButton* repeatPlaylist() const { return m_repeat; }
+    QPushButton* automaticPlay() const { return m_automatic; }
     void showDestination(const QString& name);
 
 signals:
@@ -40,6 +48,7 @@ private:
 
     SettingsFiles m_settings;
     QAction* m_repeatEntry;
+    QPushButton* m_transport[4];
     QPushButton* m_repeat;
     QPushButton* m_autostart;
     QPushButton* m_playAfterLoad;

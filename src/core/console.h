@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/platform_services.h"
-#include "core/settings_files.h"
+#include "shared/settings_files.h"
 
 #include <QString>
 #include <memory>

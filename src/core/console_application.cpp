@@ -10,8 +10,8 @@ ConsoleApplication::ConsoleApplication(int& argc, char** argv)
         // Shown from the event loop, not inside the handler that failed; modeless, so that
         // timers and reports go on while it is open.
         QTimer::singleShot(0, [message] {
-            auto* box = new QMessageBox(QMessageBox::Critical, applicationName(), message,
-                                        QMessageBox::Ok);
+            auto* box =
+                new QMessageBox(QMessageBox::Critical, applicationName(), message, QMessageBox::Ok);
             box->setAttribute(Qt::WA_DeleteOnClose);
             box->show();
         });

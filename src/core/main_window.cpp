@@ -168,7 +168,7 @@ void MainWindow::buildConsole()
     connect(layers, &QButtonGroup::idClicked, this, &MainWindow::selectLayer);
     for (ChannelPanel* panel : m_panels)
         connect(panel, &ChannelPanel::previewClicked, this, [this](int channel) {
-            if (channel != selectedChannel)
+            if (channel != state().selectedChannel)
                 selectLayer(channel);
         });
     m_mixer = new MixerPanel(central);
@@ -200,51 +200,19 @@ void MainWindow::buildConsole()
     m_pagina->addTab(scrolling(m_preferences), "Preferences");
     m_pagina->addTab(scrolling(m_clipInformation), "Clip information");
 
+    const StagePage::Controls& stage = m_stagePage->controls();
     m_stageController =
         new StageController(currentStage, m_database.layoutdb1,
-                            {m_stagePage->findChild<QAbstractButton*>("chkChangeBackground"),
-                             m_stagePage->findChild<QAbstractButton*>("chkChangeLayerA"),
-                             m_stagePage->findChild<QAbstractButton*>("chkChangeLayerB"),
-                             m_stagePage->findChild<QAbstractButton*>("btnScreen1"),
-                             m_mixer->stageOnAir(), testPatterns->patternButtons()},
+                            {stage.changeBackground, stage.changeLayerA, stage.changeLayerB,
+                             stage.stageActive, testPatterns->patternButtons()},
                             this);
-    connect(m_stagePage->findChild<QAbstractButton*>("btnStageTake"), &QAbstractButton::clicked,
-            m_stageController, &StageController::take);
-    // The fade gauges of the layers a stage changed: full where the layer is seen or heard
-    // and its mix box ticked; "RESET FADE SLIDERS" puts the opacity sliders back to 255.
-    connect(
-        m_stageController, &StageController::layersApplied, this,
-        [this](bool layerA, bool layerB, bool restart) {
-            for (const int channel : {1, 2}) {
-                if ((channel == 1 && !layerA) || (channel == 2 && !layerB))
-                    continue;
-                const char* suffix = channel == 1 ? "A" : "B";
-                auto* video = findChild<QProgressBar*>(QStringLiteral("fader%1").arg(suffix));
-                auto* audio = findChild<QProgressBar*>(QStringLiteral("faderAudio%1").arg(suffix));
-                auto* alpha = findChild<QSlider*>(QStringLiteral("AlphaTrack%1").arg(channel));
-                if (restart) {
-                    alpha->setValue(255);
-                    video->setValue(video->maximum());
-                    continue;
-                }
-                if (m_channels->mixer().opacity(channel) > 0 &&
-                    findChild<QCheckBox*>(QStringLiteral("mixVideo%1").arg(suffix))->isChecked())
-                    video->setValue(video->maximum());
-                if (m_channels->ThePlayer(channel)->AudioVolume() > 0 &&
-                    findChild<QCheckBox*>(QStringLiteral("mixAudio%1").arg(suffix))->isChecked())
-                    audio->setValue(audio->maximum());
-            }
-        });
-    m_stageCommands = new StageCommands(
-        m_database, m_write, *this, *m_playlists, currentStage,
-        {m_stagePage->findChild<QAbstractButton*>("chkChangeBackground"),
-         m_stagePage->findChild<QAbstractButton*>("chkChangeLayerA"),
-         m_stagePage->findChild<QAbstractButton*>("chkChangeLayerB"), m_mixer->stageOnAir()},
-        this);
-    connect(m_stagePage->findChild<QAbstractButton*>("btnLayoutMoveUp"), &QAbstractButton::clicked,
-            m_stageCommands, &StageCommands::moveUp);
-    connect(m_stagePage->findChild<QAbstractButton*>("btnLayoutMoveDown"),
-            &QAbstractButton::clicked, m_stageCommands, &StageCommands::moveDown);
+    connect(stage.take, &QAbstractButton::clicked, m_stageController, &StageController::take);
+    connect(m_stageController, &StageController::stageOnAir, m_mixer, &MixerPanel::showStageOnAir);
+    m_stageCommands =
+        new StageCommands(m_database, m_write, *this, *m_playlists, currentStage,
+                          {stage.changeBackground, stage.changeLayerA, stage.changeLayerB}, this);
+    connect(stage.moveUp, &QAbstractButton::clicked, m_stageCommands, &StageCommands::moveUp);
+    connect(stage.moveDown, &QAbstractButton::clicked, m_stageCommands, &StageCommands::moveDown);
     nascondi = new QTimer(this);
     nascondi->setSingleShot(true);
     nascondi->setInterval(2000);
@@ -252,11 +220,10 @@ void MainWindow::buildConsole()
         for (ChannelPanel* panel : m_panels)
             panel->showSaved(false);
     });
-    connect(m_stagePage->findChild<QAbstractButton*>("btnStageSave"), &QAbstractButton::clicked,
-            this, [this] {
-                if (m_stageCommands->saveToClip(codice(selectedChannel)))
-                    showSaved(selectedChannel);
-            });
+    connect(stage.saveToClip, &QAbstractButton::clicked, this, [this] {
+        if (m_stageCommands->saveToClip(state().codice(state().selectedChannel)))
+            showSaved(state().selectedChannel);
+    });
 
     m_progress = new QProgressBar(central);
     m_progress->setObjectName("progresso");
@@ -266,8 +233,7 @@ void MainWindow::buildConsole()
     DatasetGrid* clips = m_library->clipGrid();
     connect(clips, &DatasetGrid::cursorMoved, this,
             [this] { m_clipInformation->showClip(m_database.playlist); });
-    connect(clips, &DatasetGrid::rowActivated, this,
-            [this] { findChild<QPushButton*>("btnPlayA")->click(); });
+    connect(clips, &DatasetGrid::rowActivated, m_transport->load(), &QPushButton::click);
     connect(m_preferences, &PreferencesPage::handBackFocus, clips, [clips] { clips->setFocus(); });
     connect(m_mixer, &MixerPanel::handBackFocus, clips, [clips] { clips->setFocus(); });
     connect(m_playlists, &Playlists::currentChanged, this, &MainWindow::showClips);
@@ -276,8 +242,32 @@ void MainWindow::buildConsole()
     connect(m_transport, &TransportBar::destinationCleared, m_playlists,
             &Playlists::clearDestination);
 
+    const auto mix = [this](int channel) {
+        const MixerPanel::ChannelMix& c = m_mixer->channel(channel);
+        return ChannelMixer::Channel{nullptr,    nullptr,    c.cut,        c.dissolve,
+                                     c.mixVideo, c.mixAudio, c.videoGauge, c.audioGauge};
+    };
+    const PreferencesPage::Checks& loads = m_preferences->checks();
+    PlaybackChannels::Controls controls{m_library->clipGrid(),
+                                        m_transport->load(),
+                                        m_transport->play(),
+                                        m_transport->stop(),
+                                        m_transport->pause(),
+                                        m_transport->playAfterLoad(),
+                                        m_transport->repeatPlaylist(),
+                                        m_transport->automaticPlay(),
+                                        stage.stageActive,
+                                        testPatterns->patternButtons().first(),
+                                        m_mixer->setStartPoint(),
+                                        m_mixer->resetStartPoint(),
+                                        m_mixer->invert(),
+                                        {mix(1), mix(2)},
+                                        loads.loadAspectRatio,
+                                        loads.loadSpeedValue,
+                                        loads.loadFilters,
+                                        loads.loadVolumeValue};
     m_channels =
-        new PlaybackChannels(m_database, m_write, *this, *this, m_panels[0], m_panels[1], this,
+        new PlaybackChannels(m_database, m_write, *this, m_panels[0], m_panels[1], controls,
                              {{m_menu->action("Options/Render video/Default"),
                                m_menu->action("Options/Render video/Direct Draw"),
                                m_menu->action("Options/Render video/GDI")},
@@ -289,11 +279,13 @@ void MainWindow::buildConsole()
     connect(m_clipCommands, &ClipCommands::clipRenamed, this,
             [this](int clip, const QString& title) {
                 for (ChannelPanel* panel : m_panels)
-                    if (codice(panel->channel()) == clip)
+                    if (state().codice(panel->channel()) == clip)
                         panel->showTitle(title);
             });
     connect(m_stageController, &StageController::layerMoved, this,
             [this](int channel) { m_channels->ThePlayer(channel)->UpdateScreenPosition(); });
+    connect(m_stageController, &StageController::layersApplied, &m_channels->mixer(),
+            &ChannelMixer::stageApplied);
     buildAutomation();
 
     auto* left = new QVBoxLayout;
@@ -330,7 +322,7 @@ void MainWindow::buildConsole()
 void MainWindow::buildAutomation()
 {
     m_controls = std::make_unique<ConsoleControls>(
-        *this, *this, *m_channels, m_database,
+        *this, state(), *m_channels, m_database,
         ConsoleControls::Hooks{[this](int channel) { ApplyClipStage(channel); },
                                [this](bool on) { setLevelMeters(on); }});
     m_senders = new ConnectionSenders(this);
@@ -346,7 +338,7 @@ void MainWindow::buildAutomation()
                              m_playlists->current(), onAirStageName(), action,
                              int(m_database.dbConn.integer("id")));
         });
-    m_actionCommands = std::make_unique<ActionCommands>(m_database, *m_actionStore, *this, *this);
+    m_actionCommands = std::make_unique<ActionCommands>(m_database, *m_actionStore, state(), *this);
     wireActions();
 }
 
@@ -357,7 +349,7 @@ void MainWindow::wireActions()
             m_runner->runAction(int(m_database.dbAzioni.integer("id")), ActionRunner::Source::Pad);
     };
     const auto onClick = [this](const char* button, auto handler) {
-        connect(findChild<QPushButton*>(QString::fromLatin1(button)), &QPushButton::clicked, this,
+        connect(m_library->actionButton(QString::fromLatin1(button)), &QPushButton::clicked, this,
                 handler);
     };
     const auto onEntry = [this](const char* entry, auto handler) {
@@ -503,8 +495,8 @@ void MainWindow::wireMenus()
 
 void MainWindow::ApplyClipStage(int channel)
 {
-    const ClipSettings& clip = clipSettings[channel];
-    const bool loadStage = findChild<QAbstractButton*>("chkLoadStage")->isChecked();
+    const ClipSettings& clip = state().clipSettings[channel];
+    const bool loadStage = m_preferences->checks().loadStage->isChecked();
     m_stageController->ApplyClipStage(clip.FMonitor, clip.FNomeLayout, clip.FChangeA, clip.FChangeB,
                                       clip.FChangeBG, loadStage);
     m_library->clipGrid()->viewport()->update();
@@ -603,7 +595,7 @@ void MainWindow::dropEvent(QDropEvent* event)
 
 void MainWindow::selectLayer(int channel)
 {
-    selectedChannel = channel;
+    state().selectedChannel = channel;
     panel(channel)->layerButton()->setChecked(true);
     for (ChannelPanel* panel : m_panels)
         panel->setSelected(panel->channel() == channel);
@@ -641,7 +633,7 @@ std::optional<QString> MainWindow::askText(const QString& caption, const QString
 
 QString MainWindow::onAirStageName() const
 {
-    return m_mixer->stageOnAir()->text();
+    return currentStage.nome;
 }
 
 void MainWindow::showWarning(const QString& text)
@@ -819,10 +811,10 @@ bool MainWindow::FormCreate()
         m_channels->mixer().volumeSliderChanged(panel->channel());
         panel->transitionTime()->setValue(2);
     }
-    selectedChannel = 2;
+    state().selectedChannel = 2;
     m_mixer->showStageOnAir("NO ACTIVE");
-    codiceA = codiceB = -1;
-    handlersArmed = true;
+    state().codiceA = state().codiceB = -1;
+    state().handlersArmed = true;
     for (const char* menu : {"Options/Render video/Default", "Options/Render audio/Default"})
         m_menu->action(menu)->setChecked(true);
 
@@ -911,29 +903,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 bool MainWindow::previewKey(QKeyEvent* key)
 {
-    const auto click = [this](const char* name) {
-        if (auto* button = findChild<QPushButton*>(QString::fromLatin1(name)))
-            button->click();
-    };
+    const auto click = [](QPushButton* button) { button->click(); };
     const bool plain = noModifiers(key);
     const bool keypad = key->modifiers() & Qt::KeypadModifier;
     bool handled = true;
     switch (key->key()) {
     case Qt::Key_Space:
-        click("btnPlayA");
+        click(m_transport->load());
         break;
     case Qt::Key_L:
-        plain ? click("btnResume") : void(handled = false);
+        plain ? click(m_transport->play()) : void(handled = false);
         break;
     case Qt::Key_A:
     case Qt::Key_B:
         plain ? selectLayer(key->key() == Qt::Key_A ? 1 : 2) : void(handled = false);
         break;
     case Qt::Key_End:
-        plain ? click("btnStopA") : void(handled = false);
+        plain ? click(m_transport->stop()) : void(handled = false);
         break;
     case Qt::Key_P:
-        click("btnPauseA");
+        click(m_transport->pause());
         break;
     case Qt::Key_Plus:
     case Qt::Key_Minus: {
@@ -941,7 +930,7 @@ bool MainWindow::previewKey(QKeyEvent* key)
             handled = false;
             break;
         }
-        QScrollBar* time = panel(selectedChannel)->transitionTime();
+        QScrollBar* time = panel(state().selectedChannel)->transitionTime();
         time->setValue(time->value() + (key->key() == Qt::Key_Plus ? 1 : -1));
         break;
     }
@@ -963,7 +952,7 @@ bool MainWindow::clipsOnAir() const
 {
     for (const int channel : {1, 2}) {
         // Playing, paused, or holding the last picture of its end.
-        if (codice(channel) != -1 && m_channels->ThePlayer(channel)->PlayState() != psStop)
+        if (state().codice(channel) != -1 && m_channels->ThePlayer(channel)->PlayState() != psStop)
             return true;
     }
     return false;

@@ -5,10 +5,10 @@
 #include "channels/channel_state.h"
 #include "channels/playback_channels.h"
 #include "core/platform_services.h"
-#include "core/settings_files.h"
 #include "data/show_database.h"
 #include "data/write_operation.h"
 #include "library/playlists.h"
+#include "shared/settings_files.h"
 #include "stage/current_stage.h"
 
 #include <QMainWindow>
@@ -59,8 +59,7 @@ struct ConsoleWindows {
 class MainWindow : public QMainWindow,
                    public PlaylistHost,
                    public ChannelsHost,
-                   public ActionCommandsHost,
-                   public ChannelState {
+                   public ActionCommandsHost {
     Q_OBJECT
 public:
     static inline const QString Version = QStringLiteral("2.0");
@@ -93,6 +92,9 @@ public:
     ClipCommands& clipCommands() { return *m_clipCommands; }
     StageController& stages() { return *m_stageController; }
     PlaybackChannels& channels() { return *m_channels; }
+    // What the console knows of its two channels.
+    ChannelState& state() { return m_channels->state(); }
+    const ChannelState& state() const { return m_channels->state(); }
     ChannelPanel* panel(int channel) const { return m_panels[channel - 1]; }
     MainMenu* mainMenu() const { return m_menu; }
     QFileDialog* fileDialog() const { return m_apri; }

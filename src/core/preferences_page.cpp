@@ -33,14 +33,16 @@ PreferencesPage::PreferencesPage(QWidget* parent)
                                {"chkLoadVolumeValue", "Load volume value"},
                                {"chkLoadStage", "Load stage"},
                                {"chkActionActivated", "Action activated"}};
+    QList<QCheckBox*> made;
     for (const auto& [name, caption] : checks) {
         auto* check = new QCheckBox(QString::fromLatin1(caption), this);
+        made.append(check);
         check->setObjectName(QString::fromLatin1(name));
         check->setChecked(true);
         connect(check, &QCheckBox::clicked, this, &PreferencesPage::handBackFocus);
         loading->addWidget(check);
     }
-    m_loadFilters = findChild<QCheckBox*>("chkLoadFilters");
+    m_checks = {made[0], made[1], made[2], made[3], made[4], made[5]};
     loading->addStretch();
 
     auto* server = new QGroupBox("  Listen TCP Server   ", this);
@@ -70,11 +72,6 @@ PreferencesPage::PreferencesPage(QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(loading);
     layout->addLayout(defaults);
-}
-
-bool PreferencesPage::loadFilters() const
-{
-    return m_loadFilters->isChecked();
 }
 
 void PreferencesPage::showLocalAddress(const QString& address)

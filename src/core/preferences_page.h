@@ -14,7 +14,16 @@ class PreferencesPage : public QWidget {
 public:
     explicit PreferencesPage(QWidget* parent = nullptr);
 
-    bool loadFilters() const;
+    // What loading a clip copies into the channel, and the actions' master switch.
+    struct Checks {
+        QCheckBox* loadAspectRatio;
+        QCheckBox* loadSpeedValue;
+        QCheckBox* loadFilters;
+        QCheckBox* loadVolumeValue;
+        QCheckBox* loadStage;
+        QCheckBox* actionActivated;
+    };
+    const Checks& checks() const { return m_checks; }
     // What new clips get: "  Default aspect ratio  " and "  Default end status  ".
     QString defaultAspect() const;
     QString defaultStatus() const;
@@ -25,6 +34,6 @@ signals:
     void handBackFocus();
 
 private:
-    QCheckBox* m_loadFilters;
+    Checks m_checks;
     QLabel* m_localIp;
 };

@@ -1,6 +1,6 @@
 #include "data/calculated_columns.h"
 
-#include "core/media_time.h"
+#include "shared/media_time.h"
 
 #include <QFileInfo>
 

@@ -129,6 +129,7 @@ QWidget* LibraryPages::buildActionsPage()
     for (const auto& [name, caption] : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(caption), page);
         button->setObjectName(QString::fromLatin1(name));
+        m_actionButtons.insert(button->objectName(), button);
         column->addWidget(button, index / 2, index % 2);
         ++index;
     }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QTabWidget>
 
 class DatasetGrid;
 class MenuTree;
+class QPushButton;
 class ShowDatabase;
 
 // The lower-left pages: "LIBRARY" (the clips of the current playlist), "CONNECTIONS" and
@@ -19,6 +21,8 @@ public:
     MenuTree* clipMenu() const { return m_clipMenu; }
     MenuTree* connectionMenu() const { return m_connectionMenu; }
     MenuTree* actionMenu() const { return m_actionMenu; }
+    // A button of the "ACTIONS" page by its name ("btnAddAction" ...).
+    QPushButton* actionButton(const QString& name) const { return m_actionButtons.value(name); }
 
 private:
     QWidget* buildActionsPage();
@@ -29,6 +33,7 @@ private:
     MenuTree* m_clipMenu;
     MenuTree* m_connectionMenu;
     MenuTree* m_actionMenu;
+    QHash<QString, QPushButton*> m_actionButtons;
 };
 
 // Shows `menu` at the pointer when `grid` asks for its context menu.

@@ -20,6 +20,8 @@ struct StageRecord {
 };
 
 struct CurrentStage {
+    // The name of the stage on air; empty until one is taken.
+    QString nome;
     StageRecord schermi;
     int sx = 0, sy = 0, offsetx = 0, offsety = 0;
 

@@ -1,6 +1,6 @@
 #include "stage/output_window.h"
 
-#include "core/bgr_colour.h"
+#include "shared/bgr_colour.h"
 #include "stage/stage_mask.h"
 #include "stage/video_surface.h"
 

@@ -6,7 +6,6 @@
 #include "stage/current_stage.h"
 
 #include <QAbstractButton>
-#include <QLabel>
 
 StageCommands::StageCommands(ShowDatabase& database, WriteOperation& write, PlaylistHost& host,
                              Playlists& playlists, CurrentStage& stage, Controls controls,
@@ -79,7 +78,7 @@ void StageCommands::addStage()
             for (const auto& [column, value] : values)
                 stages.setValue(column, value);
         },
-        [&] { refresh(m_controls.stageOnAir->text()); });
+        [&] { refresh(m_stage.nome); });
 }
 
 void StageCommands::deleteStage()
@@ -143,6 +142,6 @@ bool StageCommands::saveToClip(int clipCode)
             m_database.p.setValue("changeBG", m_controls.changeBackground->isChecked() ? 1 : 0);
             m_database.p.setValue("monitor", 1);
         },
-        [&] { refresh(m_controls.stageOnAir->text()); });
+        [&] { refresh(m_stage.nome); });
     return found;
 }

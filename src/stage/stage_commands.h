@@ -6,7 +6,6 @@
 class PlaylistHost;
 class Playlists;
 class QAbstractButton;
-class QLabel;
 class ShowDatabase;
 class WriteOperation;
 struct CurrentStage;
@@ -21,7 +20,6 @@ public:
         QAbstractButton* changeBackground;
         QAbstractButton* changeLayerA;
         QAbstractButton* changeLayerB;
-        QLabel* stageOnAir;
     };
     StageCommands(ShowDatabase& database, WriteOperation& write, PlaylistHost& host,
                   Playlists& playlists, CurrentStage& stage, Controls controls,

@@ -6,7 +6,6 @@
 
 #include <QAbstractButton>
 #include <QFileInfo>
-#include <QLabel>
 
 StageController::StageController(CurrentStage& stage, ReadDataset& stages, Controls controls,
                                  QObject* parent)
@@ -76,8 +75,9 @@ void StageController::CreaLayout(bool show)
 
 void StageController::putSelectedOnAir()
 {
-    m_controls.stageOnAir->setText(m_stages.text("nome").trimmed());
+    m_stage.nome = m_stages.text("nome");
     m_stage.copiaLayout(m_stages);
+    emit stageOnAir(m_stage.nome);
 }
 
 void StageController::stageActive(bool pressed)
@@ -104,8 +104,7 @@ bool StageController::ApplyClipStage(int monitor, const QString& stageName, int 
                                      int changeB, int changeBG, bool loadStage)
 {
     const QString name = rightTrimmed(stageName);
-    if (monitor != 1 || !loadStage || name == m_controls.stageOnAir->text() ||
-        !m_controls.stageActive->isChecked())
+    if (monitor != 1 || !loadStage || name == m_stage.nome || !m_controls.stageActive->isChecked())
         return false;
     if (!m_stages.locate("nome", name))
         return false;

@@ -5,7 +5,6 @@
 
 class OutputWindow;
 class QAbstractButton;
-class QLabel;
 struct CurrentStage;
 class ReadDataset;
 
@@ -20,7 +19,6 @@ public:
         QAbstractButton* changeLayerA;
         QAbstractButton* changeLayerB;
         QAbstractButton* stageActive;
-        QLabel* stageOnAir;
         // The test pattern buttons: "OFF" first, then the patterns in the order "TAKE"
         // redraws them.
         QList<QAbstractButton*> patterns;
@@ -45,6 +43,8 @@ public:
                         int changeBG, bool loadStage);
 
 signals:
+    // Another stage went on air.
+    void stageOnAir(const QString& name);
     // A layer window moved or changed size: its player redraws its picture there.
     void layerMoved(int channel);
     // A stage was applied to these layers; `restart` asks for their opacity sliders to be

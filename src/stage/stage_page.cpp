@@ -22,11 +22,13 @@ StagePage::StagePage(ShowDatabase& database, QWidget* parent)
         {"btnStageTake", "TAKE"},         {"btnStageSave", "SAVE TO ACTIVE CLIP"},
         {"btnLayoutMoveUp", "Move up"},   {"btnLayoutMoveDown", "Move down"}};
     auto* column = new QVBoxLayout;
+    QList<QAbstractButton*> made;
     for (const auto& [name, caption] : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(caption), this);
         button->setObjectName(QString::fromLatin1(name));
         button->setCheckable(QByteArray(name) == "btnScreen1");
         column->addWidget(button);
+        made.append(button);
     }
     const char* checks[][2] = {{"chkChangeBackground", "Change Background"},
                                {"chkChangeLayerA", "Change Layer A"},
@@ -36,9 +38,11 @@ StagePage::StagePage(ShowDatabase& database, QWidget* parent)
         check->setObjectName(QString::fromLatin1(name));
         check->setChecked(true);
         column->addWidget(check);
+        made.append(check);
     }
+    m_controls = {made[0], made[1], made[2], made[3], made[4], made[5], made[6], made[7], made[8]};
     // Keeps the stage shortcuts working after the operator ticks the box.
-    connect(findChild<QCheckBox*>("chkChangeBackground"), &QCheckBox::clicked, m_grid,
+    connect(m_controls.changeBackground, &QAbstractButton::clicked, m_grid,
             [this] { m_grid->setFocus(); });
     column->addStretch();
 

@@ -108,9 +108,9 @@ private slots:
         QTRY_VERIFY(!show.player(1)->Paused());
 
         show.line("STOP, B"); // the blank is part of the channel's name: nothing
-        QCOMPARE(show.main->codiceB, clips[1]);
+        QCOMPARE(show.main->state().codiceB, clips[1]);
         show.line("STOP,B");
-        QCOMPARE(show.main->codiceB, -1);
+        QCOMPARE(show.main->state().codiceB, -1);
         QCOMPARE(show.player(2)->PlayState(), psStop);
         QVERIFY(!show.layer(2)->holdsPicture()); // the layer is empty again
 
@@ -135,8 +135,8 @@ private slots:
         // LOAD puts the clip in the channel and leaves the operator's choices alone.
         show.select(clips[0]);
         show.line("LOAD,B," + QString::number(clips[1]));
-        QCOMPARE(show.main->codiceB, clips[1]);
-        QCOMPARE(show.main->selectedChannel, 2); // as the last load above left it
+        QCOMPARE(show.main->state().codiceB, clips[1]);
+        QCOMPARE(show.main->state().selectedChannel, 2); // as the last load above left it
         QCOMPARE(show.main->database().playlist.integer("codice"), clips[0]);
     }
 
@@ -165,7 +165,7 @@ private slots:
                  std::optional<QString>("0"));
 
         show.line("GRID,B,4,3");
-        QCOMPARE(show.main->selectedChannel, 2);
+        QCOMPARE(show.main->state().selectedChannel, 2);
         QCOMPARE(show.label("gridH"), QString("4"));
         QCOMPARE(show.label("gridV"), QString("3"));
         QVERIFY(show.child<QPushButton>("btnGrid")->isChecked());
@@ -257,7 +257,7 @@ private slots:
         });
         show.load(1, clips[0], true);
         QTRY_COMPARE_WITH_TIMEOUT(opened, 2, 5000);
-        QCOMPARE(show.main->codiceA, clips[1]);
+        QCOMPARE(show.main->state().codiceA, clips[1]);
         QCOMPARE(told, QByteArray("ended"));
         QCOMPARE(openedWhenTold, 1); // the first clip's opening only
     }
@@ -323,13 +323,13 @@ private slots:
         };
         QCOMPARE(stored("azione_iniziale"), 3);
         QCOMPARE(stored("azione_finale"), 3);
-        QCOMPARE(show.main->clipSettings[2].FAzione1, 3);
+        QCOMPARE(show.main->state().clipSettings[2].FAzione1, 3);
         QVERIFY(show.child<QLabel>("savedB")->isVisible());
         QCOMPARE(show.main->database().playlist.text("infoAzioneIniziale"), QString("YES"));
 
         show.click("btnClearStartAction");
         QCOMPARE(stored("azione_iniziale"), -1);
-        QCOMPARE(show.main->clipSettings[2].FAzione1, -1);
+        QCOMPARE(show.main->state().clipSettings[2].FAzione1, -1);
         QCOMPARE(show.main->database().playlist.text("infoAzioneIniziale"), QString("NO"));
 
         // "PLAY" runs the start action of the channel; the script's PLAY does not.

@@ -6,9 +6,9 @@
 #include "channels/position_bar.h"
 #include "channels/video_filter_text.h"
 #include "core/main_menu.h"
-#include "core/media_time.h"
 #include "media/ff_player.h"
 #include "media/test_media.h"
+#include "shared/media_time.h"
 #include "stage/output_window.h"
 #include "support/modal_answers.h"
 #include "support/show_console.h"
@@ -203,7 +203,7 @@ private slots:
         show.load(1, clip);
         TFFPlayer* vA = show.player(1);
         QCOMPARE(vA->FileName(), media("clip_6s.mp4"));
-        QCOMPARE(show.main->codiceA, clip);
+        QCOMPARE(show.main->state().codiceA, clip);
         QCOMPARE(show.label("titolo"), QString("clip_6s"));
         QVERIFY(show.label("tipo").contains("mp4"));
         QCOMPARE(show.label("ris"), QString("160x120"));
@@ -222,11 +222,11 @@ private slots:
         // time from the start point to the end in the countdown.
         QVERIFY(!show.child<QLabel>("splittedA")->pixmap().isNull());
         QCOMPARE(show.label("CountDownA"),
-                 formatMediaTime(show.main->clipSettings[1].FDuration - vA->CurrentPTS()));
+                 formatMediaTime(show.main->state().clipSettings[1].FDuration - vA->CurrentPTS()));
         // The thumb stands at a third of the bar.
         PositionBar* bar = show.panel(1)->positionBar();
         QVERIFY(std::abs(bar->value() - bar->maximum() / 3) <= 1);
-        QCOMPARE(show.main->codiceB, -1); // Player B was not touched
+        QCOMPARE(show.main->state().codiceB, -1); // Player B was not touched
 
         show.click("btnResume");
         QTRY_COMPARE(show.label("pausedA"), QString("PLAYING"));
@@ -241,7 +241,7 @@ private slots:
         show.click("btnStopA");
         QCOMPARE(show.label("pausedA"), QString("STOPPED"));
         QCOMPARE(show.label("titolo"), QString("Add a clip"));
-        QCOMPARE(show.main->codiceA, -1);
+        QCOMPARE(show.main->state().codiceA, -1);
         QVERIFY(vA->FileName().isEmpty());
 
         // Without "Load aspect ratio" the stream's own aspect shows, with two decimals.
@@ -260,13 +260,13 @@ private slots:
         const QList<int> clips = show.add({media("clip_vp9.webm"), gone});
         QFile::remove(gone);
         show.load(2, clips[0]);
-        QCOMPARE(show.main->codiceB, clips[0]);
+        QCOMPARE(show.main->state().codiceB, clips[0]);
 
         ModalAnswers answers;
         answers.button("OK");
         show.load(2, clips[1]);
         QCOMPARE(answers.seen, QStringList{"Media not linked.\n" + gone}); // which file
-        QCOMPARE(show.main->codiceB, clips[0]);
+        QCOMPARE(show.main->state().codiceB, clips[0]);
         QCOMPARE(show.label("titoloB"), QString("clip_vp9"));
         QCOMPARE(show.player(2)->FileName(), media("clip_vp9.webm"));
 
@@ -275,7 +275,7 @@ private slots:
         answers.button("OK");
         show.load(2, clips[0]);
         QCOMPARE(answers.seen.last(), QString("Stage not active."));
-        QCOMPARE(show.main->codiceB, clips[0]);
+        QCOMPARE(show.main->state().codiceB, clips[0]);
     }
 
     void theClipsStageIsLookedUp()
@@ -292,7 +292,7 @@ private slots:
         show.load(1, clips[0]);
         show.load(1, clips[1]);
         QCOMPARE(answers.seen, QStringList{"Stage Gone not found"});
-        QCOMPARE(show.main->codiceA, clips[1]); // both loaded
+        QCOMPARE(show.main->state().codiceA, clips[1]); // both loaded
 
         // A stage that exists is selected in the stage list, where "TAKE" finds it.
         auto* stages = show.child<DatasetGrid>("sceltalayout");
@@ -317,9 +317,9 @@ private slots:
 
         show.child<QCheckBox>("chkLoadFilters")->setChecked(false);
         show.load(1, clips[1]);
-        QCOMPARE(show.main->codiceA, clips[1]);
+        QCOMPARE(show.main->state().codiceA, clips[1]);
         QCOMPARE(show.player(1)->VideoFilters(), cropped);
-        QCOMPARE(show.main->clipSettings[1].FAlpha, 200);
+        QCOMPARE(show.main->state().clipSettings[1].FAlpha, 200);
 
         show.click("btnFilterAoff");
         show.load(1, clips[1]);
@@ -333,7 +333,7 @@ private slots:
         show.load(1, clips[1]);
         QVERIFY(show.player(1)->VideoFilters().endsWith("H=0.00hflip"));
         QTRY_VERIFY(!show.player(1)->LastError().isEmpty());
-        QCOMPARE(show.main->codiceA, clips[1]);
+        QCOMPARE(show.main->state().codiceA, clips[1]);
         QCOMPARE(show.child<QPushButton>("status")->text(), QString("BLACK"));
     }
 
@@ -410,10 +410,10 @@ private slots:
     {
         Show show;
         QTest::mouseClick(show.child<QLabel>("splittedA"), Qt::LeftButton);
-        QCOMPARE(show.main->selectedChannel, 1);
+        QCOMPARE(show.main->state().selectedChannel, 1);
         QVERIFY(show.child<QPushButton>("btnLayerA")->isChecked());
         QTest::mouseClick(show.child<QLabel>("SplittedB"), Qt::LeftButton);
-        QCOMPARE(show.main->selectedChannel, 2);
+        QCOMPARE(show.main->state().selectedChannel, 2);
     }
 
     void startPointIsStoredAndLoopsComeBackToIt()
@@ -427,13 +427,13 @@ private slots:
         show.click("btnSetStartPoint");
         const qint64 start = show.fixture.scalar(R"(select "start" from "playlist")").toLongLong();
         QVERIFY2(start >= 4900000 && start < 5500000, qPrintable(QString::number(start)));
-        QCOMPARE(show.main->clipSettings[1].FIn, start);
+        QCOMPARE(show.main->state().clipSettings[1].FIn, start);
         QVERIFY(show.child<QLabel>("savedA")->isVisible() || !show.main->isVisible());
 
         // The loop goes back to the start point, not to the beginning.
         QList<int64_t>* positions = show.recordPositions(1);
         show.click("btnResume");
-        const qint64 length = show.main->clipSettings[1].FDuration;
+        const qint64 length = show.main->state().clipSettings[1].FDuration;
         QTRY_VERIFY_WITH_TIMEOUT(positions->contains(length), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(
             positions->last() < start + 500000 && positions->last() >= start - 100000, 3000);
@@ -505,8 +505,8 @@ private slots:
         show.load(2, clips[1]);
         show.click("btnResume");
         QTRY_VERIFY_WITH_TIMEOUT(opened == 2, 5000);
-        QCOMPARE(show.main->codiceB, repeat ? clips[0] : clips[1]);
-        QCOMPARE(show.main->nextClipChannel, 0);
+        QCOMPARE(show.main->state().codiceB, repeat ? clips[0] : clips[1]);
+        QCOMPARE(show.main->state().nextClipChannel, 0);
         QTRY_COMPARE(show.label("pausedB"), QString("PLAYING")); // "PLAY AFTER LOAD" pressed
         // ... for that load only: the switch, and so the operator's next "LOAD", are as left.
         QVERIFY(!show.child<QPushButton>("chkPlayAfterLoad")->isChecked());
@@ -537,7 +537,7 @@ private slots:
 
         // While off air the opacity slider changes the stored value and the number only.
         show.panel(1)->alphaSlider()->setValue(0);
-        QCOMPARE(show.main->clipSettings[1].FAlpha, 255);
+        QCOMPARE(show.main->state().clipSettings[1].FAlpha, 255);
         QCOMPARE(show.panel(1)->alphaNumber()->value(), 255);
         QCOMPARE(show.mixer().opacity(1), 0);
 

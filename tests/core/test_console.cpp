@@ -217,7 +217,7 @@ private slots:
             started.child<QPushButton>(names.first())->click();
             QCOMPARE(pressed(), QStringList({names.first()}));
         }
-        QCOMPARE(started.main->selectedChannel, 1); // the layer buttons select the channel
+        QCOMPARE(started.main->state().selectedChannel, 1); // the layer buttons select the channel
         QVERIFY(started.child<QLabel>("led1A")->isVisibleTo(started.main));
         QVERIFY(!started.child<QLabel>("led1B")->isVisibleTo(started.main));
     }
@@ -256,7 +256,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(started.main));
         button->setFocus();
         QTest::keyClick(button, Qt::Key_A);
-        QCOMPARE(started.main->selectedChannel, 1);
+        QCOMPARE(started.main->state().selectedChannel, 1);
         QVERIFY(started.child<QPushButton>("btnLayerA")->isChecked());
         QCOMPARE(started.main->focusWidget(), clipGrid);
 
@@ -268,7 +268,7 @@ private slots:
         QCOMPARE(started.child<QScrollBar>("duratatransizioneA")->value(), 4);
         QTest::keyClick(clipGrid, Qt::Key_A, Qt::ShiftModifier); // with Shift: not a selection
         QTest::keyClick(clipGrid, Qt::Key_B);
-        QCOMPARE(started.main->selectedChannel, 2);
+        QCOMPARE(started.main->state().selectedChannel, 2);
         QTest::keyClick(clipGrid, Qt::Key_Minus, Qt::KeypadModifier);
         QCOMPARE(started.child<QScrollBar>("DurataTransizioneB")->value(), 1);
 
@@ -276,7 +276,7 @@ private slots:
         auto* port = started.child<QLineEdit>("txtPort");
         port->setFocus();
         QTest::keyClicks(port, "A");
-        QCOMPARE(started.main->selectedChannel, 2);
+        QCOMPARE(started.main->state().selectedChannel, 2);
         QCOMPARE(started.main->focusWidget(), port);
     }
 

@@ -121,12 +121,12 @@ private slots:
         QVERIFY(!child<QLabel>(main, "led1A")->isVisibleTo(main));
         QVERIFY(child<QPushButton>(main, "btnOriginal")->isChecked());
         QCOMPARE(child<QLabel>(main, "txtDurataTransizioneA")->text(), QString("1.0s"));
-        QCOMPARE(main->selectedChannel, 2);
-        QCOMPARE(main->codiceA, -1);
-        QCOMPARE(main->codiceB, -1);
+        QCOMPARE(main->state().selectedChannel, 2);
+        QCOMPARE(main->state().codiceA, -1);
+        QCOMPARE(main->state().codiceB, -1);
         QCOMPARE(main->screenDpi, 96);
-        QCOMPARE(main->clipSettings[1].FAlpha, 255);
-        QCOMPARE(main->clipSettings[2].FAzione1, -1);
+        QCOMPARE(main->state().clipSettings[1].FAlpha, 255);
+        QCOMPARE(main->state().clipSettings[2].FAzione1, -1);
         QCOMPARE(child<QLabel>(main, "stageOnAir")->text(), QString("NO ACTIVE"));
 
         // The first playlist and the first stage by their order.
@@ -249,17 +249,17 @@ private slots:
         Console console(fixture.settings(), {});
         QVERIFY(console.start());
         MainWindow* main = console.main();
-        main->clipSettings[1].FIn = 5000000;
-        main->clipSettings[1].FBrightness = 0.3;
-        main->codiceA = 12;
+        main->state().clipSettings[1].FIn = 5000000;
+        main->state().clipSettings[1].FBrightness = 0.3;
+        main->state().codiceA = 12;
         child<QCheckBox>(main, "chkLoadFilters")->setChecked(false);
         main->reset_info(1);
-        QCOMPARE(main->clipSettings[1].FIn, 0);
-        QCOMPARE(main->clipSettings[1].FBrightness, 0.3);
-        QCOMPARE(main->codiceA, -1);
+        QCOMPARE(main->state().clipSettings[1].FIn, 0);
+        QCOMPARE(main->state().clipSettings[1].FBrightness, 0.3);
+        QCOMPARE(main->state().codiceA, -1);
         child<QCheckBox>(main, "chkLoadFilters")->setChecked(true);
         main->reset_info(1);
-        QCOMPARE(main->clipSettings[1].FBrightness, 0.0);
+        QCOMPARE(main->state().clipSettings[1].FBrightness, 0.0);
     }
 };
 

@@ -222,8 +222,8 @@ private slots:
         stages.exec(
             R"(insert into "playlist" ("codice", "titolo", "lista", "ordine") values (7, 'Intro', 'Show', 1))");
         stages.main->AggiornaElementi(7, "Show", "", 1, 1);
-        stages.main->codiceB = 7; // the clip loaded in Player B, the selected channel
-        stages.selectStage(1);    // Main
+        stages.main->state().codiceB = 7; // the clip loaded in Player B, the selected channel
+        stages.selectStage(1);            // Main
         stages.child<QAbstractButton>("chkChangeLayerA")->setChecked(false);
         stages.child<QPushButton>("btnStageSave")->click();
         const auto column = [&](const char* name) {
@@ -242,7 +242,7 @@ private slots:
         stages.child<QAbstractButton>("chkChangeLayerA")->setChecked(true);
         stages.selectStage(0);
         stages.child<QPushButton>("btnScreen1")->click();
-        ClipSettings& clip = stages.main->clipSettings[2];
+        ClipSettings& clip = stages.main->state().clipSettings[2];
         clip.FMonitor = 1;
         clip.FNomeLayout = "Main";
         clip.FChangeA = 1;

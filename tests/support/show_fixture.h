@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/settings_files.h"
+#include "shared/settings_files.h"
 
 #include <QTemporaryDir>
 #include <QVariantList>

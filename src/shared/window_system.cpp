@@ -1,4 +1,4 @@
-#include "core/window_system.h"
+#include "shared/window_system.h"
 
 #include <QGuiApplication>
 #include <xcb/xcb.h>

@@ -1,4 +1,4 @@
-#include "core/settings_files.h"
+#include "shared/settings_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
