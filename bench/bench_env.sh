@@ -32,3 +32,25 @@ bench_start_display_and_sound() {
   export PULSE_SERVER=unix:$bench_pulse/native SDL_AUDIODRIVER=pulseaudio
   sleep 1
 }
+
+# Two 20 s 1080p30 H.264+AAC clips (test pattern and bars) in $1, made once.
+bench_make_1080p_media() {
+  mkdir -p "$1"
+  for pattern in testsrc2 smptehdbars; do
+    local file="$1/$pattern-1080p30.mp4"
+    [[ -f "$file" ]] && continue
+    echo "Making $file ..." >&2
+    ffmpeg -hide_banner -loglevel error -y -f lavfi -i "$pattern=size=1920x1080:rate=30" \
+      -f lavfi -i "sine=frequency=440:sample_rate=48000" -t 20 -ac 2 \
+      -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac "$file"
+  done
+}
+
+# A compositor as on an operator's desktop (COMPOSITOR=0: without). Needs xcompmgr.
+bench_start_compositor() {
+  if [[ "${COMPOSITOR:-1}" != 0 ]]; then
+    xcompmgr -n >/dev/null 2>&1 &
+    bench_compositor=$!
+    sleep 0.5
+  fi
+}

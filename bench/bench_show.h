@@ -6,6 +6,7 @@
 #include "shared/settings_files.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -13,8 +14,10 @@
 #include <optional>
 
 // A fresh show for a benchmark in `dir`: the installed settings files and an empty show
-// database with one playlist, "Bench". Nullopt after saying on standard error what failed.
-inline std::optional<SettingsFiles> makeBenchShow(const QTemporaryDir& dir)
+// database with one playlist, "Bench", and what `statements` add. Nullopt after saying on
+// standard error what failed.
+inline std::optional<SettingsFiles> makeBenchShow(const QTemporaryDir& dir,
+                                                  const QStringList& statements = {})
 {
     SettingsFiles settings(dir.path());
     settings.installDefaults();
@@ -30,19 +33,27 @@ inline std::optional<SettingsFiles> makeBenchShow(const QTemporaryDir& dir)
         db.setUserName("SYSDBA");
         db.setConnectOptions("ISC_DPB_LC_CTYPE=UTF8");
         added = db.open() && QSqlQuery(db).exec(R"(insert into "liste" values ('Bench', 1))");
+        for (const QString& statement : statements) {
+            QSqlQuery query(db);
+            if (added && !query.exec(statement)) {
+                std::fprintf(stderr, "%s\n", qPrintable(query.lastError().text()));
+                added = false;
+            }
+        }
     }
     QSqlDatabase::removeDatabase("bench");
     if (!added) {
-        std::fprintf(stderr, "cannot add the playlist Bench\n");
+        std::fprintf(stderr, "cannot add the playlist Bench and the bench's rows\n");
         return std::nullopt;
     }
     return settings;
 }
 
 // The console started on a fresh show in `dir`; null after saying why.
-inline std::unique_ptr<Console> startBenchConsole(const QTemporaryDir& dir)
+inline std::unique_ptr<Console> startBenchConsole(const QTemporaryDir& dir,
+                                                  const QStringList& statements = {})
 {
-    const std::optional<SettingsFiles> settings = makeBenchShow(dir);
+    const std::optional<SettingsFiles> settings = makeBenchShow(dir, statements);
     if (!settings)
         return nullptr;
     auto console = std::make_unique<Console>(*settings, PlatformServices{});

@@ -13,21 +13,8 @@ source "$root/bench/bench_env.sh"
 bench_install ffmpeg xvfb pulseaudio xcompmgr
 
 media="$root/build/bench-media"
-mkdir -p "$media"
-for pattern in testsrc2 smptehdbars; do
-  file="$media/$pattern-1080p30.mp4"
-  [[ -f "$file" ]] && continue
-  echo "Making $file ..."
-  ffmpeg -hide_banner -loglevel error -y -f lavfi -i "$pattern=size=1920x1080:rate=30" \
-    -f lavfi -i "sine=frequency=440:sample_rate=48000" -t 20 -ac 2 \
-    -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac "$file"
-done
-
+bench_make_1080p_media "$media"
 bench_start_display_and_sound
-if [[ "${COMPOSITOR:-1}" != 0 ]]; then # COMPOSITOR=0: without one, for comparison
-  xcompmgr -n >/dev/null 2>&1 &
-  bench_compositor=$!
-  sleep 0.5
-fi
+bench_start_compositor
 QT_QPA_PLATFORM=xcb "$root/build/bin/bench_dissolves" "$media/testsrc2-1080p30.mp4" \
   "$media/smptehdbars-1080p30.mp4" "$seconds" 5 2>/dev/null

@@ -1,0 +1,289 @@
+// The automation path on the real console while both channels play 1080p H.264:
+//   pad      a pad tile pressed → the layer window's opacity changed on the X server, read by
+//            a second X connection (median and 99th percentile over 500 presses);
+//   spacing  the real spacing of the lines of a 10-line action (target 10 ms ± 2 ms);
+//   connsend 1,000 CONNSEND to a host that never answers, from an action and as one flood:
+//            the event loop's lag (99th percentile, target under 20 ms) and the memory.
+#include "automation/action_runner.h"
+#include "automation/connection_senders.h"
+#include "channels/channel_panel.h"
+#include "core/main_window.h"
+#include "media/ff_player.h"
+#include "ui/action_pad.h"
+
+#include "bench_show.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <arpa/inet.h>
+#include <atomic>
+#include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double percentile(QList<double> values, double p)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values.at(std::min<qsizetype>(values.size() - 1, qsizetype(p * values.size())));
+}
+
+void report(const char* what, const QList<double>& ms)
+{
+    std::printf("%s: %d samples, median %.2f ms, 99th percentile %.2f ms, largest %.2f ms\n", what,
+                int(ms.size()), percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 1.0));
+}
+
+long residentKiB()
+{
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Runs the event loop for a while.
+void pause(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Watches a window's _NET_WM_WINDOW_OPACITY on the X server from a connection of its own and
+// keeps the time of every change.
+class OpacityWatch {
+public:
+    explicit OpacityWatch(xcb_window_t window)
+        : m_window(window)
+    {
+        m_connection = xcb_connect(nullptr, nullptr);
+        const char name[] = "_NET_WM_WINDOW_OPACITY";
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, sizeof name - 1, name), nullptr);
+        m_atom = atom ? atom->atom : XCB_ATOM_NONE;
+        std::free(atom);
+        m_thread = std::thread([this] { watch(); });
+    }
+    ~OpacityWatch()
+    {
+        m_stop = true;
+        m_thread.join();
+        xcb_disconnect(m_connection);
+    }
+    // The first change at or after `since`.
+    std::optional<Clock::time_point> changeAfter(Clock::time_point since)
+    {
+        std::lock_guard lock(m_mutex);
+        for (const Clock::time_point& at : m_changes)
+            if (at >= since)
+                return at;
+        return std::nullopt;
+    }
+
+private:
+    void watch()
+    {
+        std::optional<uint32_t> last;
+        while (!m_stop) {
+            xcb_get_property_reply_t* reply = xcb_get_property_reply(
+                m_connection,
+                xcb_get_property(m_connection, 0, m_window, m_atom, XCB_ATOM_CARDINAL, 0, 1),
+                nullptr);
+            const auto now = Clock::now();
+            if (reply && xcb_get_property_value_length(reply) == 4) {
+                const uint32_t value = *static_cast<uint32_t*>(xcb_get_property_value(reply));
+                if (last && *last != value) {
+                    std::lock_guard lock(m_mutex);
+                    m_changes.append(now);
+                }
+                last = value;
+            }
+            std::free(reply);
+        }
+    }
+
+    xcb_connection_t* m_connection;
+    xcb_window_t m_window;
+    xcb_atom_t m_atom = XCB_ATOM_NONE;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    QList<Clock::time_point> m_changes;
+};
+
+double msBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+void benchPad(Console& console)
+{
+    auto* pad = static_cast<ActionPad*>(console.window("f_azioni"));
+    OpacityWatch watch(console.window("playout")->winId());
+    pause(500);
+    QList<double> latencies;
+    int unseen = 0;
+    for (int press = 0; press < 500; ++press) {
+        const auto at = Clock::now();
+        static_cast<QAbstractButton*>(pad->tile(1 + press % 2))->click();
+        pause(30);
+        if (const auto changed = watch.changeAfter(at))
+            latencies.append(msBetween(at, *changed));
+        else
+            ++unseen;
+    }
+    report("pad tile → opacity on the X server", latencies);
+    std::printf("presses without a change seen: %d\n", unseen);
+}
+
+void benchSpacing(MainWindow* main)
+{
+    QList<Clock::time_point> lines;
+    QObject::connect(main->channels().TheVolume(1), &QSlider::valueChanged, main,
+                     [&lines] { lines.append(Clock::now()); });
+    QList<double> spacing;
+    for (int run = 0; run < 100; ++run) {
+        lines.clear();
+        main->runner().runAction(3, ActionRunner::Source::Pad);
+        while (!main->runner().idle())
+            pause(5);
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            spacing.append(msBetween(lines.at(i - 1), lines.at(i)));
+        pause(20);
+    }
+    report("spacing of the lines of a 10-line action", spacing);
+    const auto within = std::count_if(spacing.begin(), spacing.end(),
+                                      [](double ms) { return std::abs(ms - 10) <= 2; });
+    std::printf("within 10 ms ± 2 ms: %lld of %lld\n", (long long)within,
+                (long long)spacing.size());
+}
+
+void benchConnSend(MainWindow* main)
+{
+    // The event loop's lag: how late a 1 ms timer comes.
+    QList<double> lag;
+    QElapsedTimer since;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, main, [&] {
+        if (since.isValid())
+            lag.append(std::max(0.0, since.nsecsElapsed() / 1e6 - 1));
+        since.start();
+    });
+    int finished = 0;
+    QObject::connect(&main->senders(), &ConnectionSenders::finished, main,
+                     [&finished] { ++finished; });
+    const long before = residentKiB();
+    probe.start(1);
+    main->runner().runAction(4, ActionRunner::Source::Pad);
+    while (!main->runner().idle())
+        pause(50);
+    long largest = residentKiB();
+    report("event-loop lag while an action sends 1,000 CONNSEND", lag);
+    std::printf("sends waiting at its end: %d, finished: %d\n", main->senders().pending(),
+                finished);
+
+    lag.clear();
+    since.invalidate();
+    const int finishedBefore = finished;
+    const int pendingBefore = main->senders().pending();
+    for (int i = 0; i < 1000; ++i)
+        main->eseguiScript("CONNSEND,1,flood");
+    const int accepted = main->senders().pending() - pendingBefore;
+    for (int i = 0; i < 40; ++i) {
+        pause(100);
+        largest = std::max(largest, residentKiB());
+    }
+    report("event-loop lag in the 4 s after a flood of 1,000 CONNSEND", lag);
+    std::printf("flood: accepted at once %d (the rest dropped), finished since %d\n",
+                accepted + (finished - finishedBefore), finished - finishedBefore);
+    std::printf("memory: %ld KiB before, %ld KiB at most (+%ld KiB)\n", before, largest,
+                largest - before);
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() < 4) {
+        std::fprintf(stderr, "usage: %s pad|spacing|connsend FILE_A FILE_B\n",
+                     qPrintable(arguments.first()));
+        return 2;
+    }
+
+    // A host that never answers: a socket listening with no room and never accepting, so
+    // that connections wait for their time-out.
+    const int silent = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(silent, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(silent, 0) != 0 ||
+        getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        std::perror("silent host");
+        return 1;
+    }
+    QStringList volumes, sends;
+    for (int i = 1; i <= 10; ++i)
+        volumes.append(QStringLiteral("SETVOLUME,A,%1").arg(i * 5));
+    for (int i = 0; i < 1000; ++i)
+        sends.append(QStringLiteral("CONNSEND,1,x")); // one SQL text holds at most 16,383
+    const QString insertAction =
+        QStringLiteral(R"(insert into "azioni" ("id", "nome", "script") values (%1, '%2', '%3'))");
+    QTemporaryDir dir;
+    const std::unique_ptr<Console> console = startBenchConsole(
+        dir, {insertAction.arg(1).arg("Half").arg("SETOPACITY,A,100"),
+              insertAction.arg(2).arg("Most").arg("SETOPACITY,A,200"),
+              insertAction.arg(3).arg("Ten").arg(volumes.join("\r\n")),
+              insertAction.arg(4).arg("Thousand").arg(sends.join("\r\n")),
+              QStringLiteral(R"(insert into "connessioni" ("id", "nome", "tipo", "tiponome",
+                 "host", "port") values (1, 'Silent', 0, 'TCP', '127.0.0.1', %1))")
+                  .arg(ntohs(address.sin_port))});
+    if (!console)
+        return 1;
+    MainWindow* main = console->main();
+    const auto button = [main](const char* name) {
+        return main->findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    main->findChild<QComboBox*>("chkDefaultStatus")->setCurrentText("LOOP");
+    main->addClips({arguments.at(2), arguments.at(3)});
+    button("btnScreen1")->click();
+    button("chkPlayAfterLoad")->setChecked(true);
+    for (const int channel : {1, 2}) {
+        button(channel == 1 ? "btnLayerA" : "btnLayerB")->click();
+        main->database().playlist.moveTo(channel - 1);
+        button("btnPlayA")->click();
+    }
+    pause(1000);
+
+    const QString mode = arguments.at(1);
+    if (mode == "pad")
+        benchPad(*console);
+    else if (mode == "spacing")
+        benchSpacing(main);
+    else
+        benchConnSend(main);
+    for (const int channel : {1, 2})
+        std::printf("Player %c: %d pictures dropped\n", channel == 1 ? 'A' : 'B',
+                    main->channels().ThePlayer(channel)->FramesDropped());
+    main->closeWithoutAsking();
+    close(silent);
+    return 0;
+}
