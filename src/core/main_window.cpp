@@ -11,7 +11,7 @@
 #include "core/main_menu.h"
 #include "core/preferences_page.h"
 #include "data/database_error.h"
-#include "library/clip_adder.h"
+#include "library/clip_adding.h"
 #include "library/clip_commands.h"
 #include "library/clip_information_page.h"
 #include "library/library_pages.h"
@@ -225,10 +225,7 @@ void MainWindow::buildConsole()
             showSaved(state().selectedChannel);
     });
 
-    m_progress = new QProgressBar(central);
-    m_progress->setObjectName("progresso");
-    m_progress->setTextVisible(false);
-    m_progress->setMaximumHeight(8);
+    m_clipAdding = new ClipAdding(m_database, m_write, central);
 
     DatasetGrid* clips = m_library->clipGrid();
     connect(clips, &DatasetGrid::cursorMoved, this,
@@ -301,19 +298,7 @@ void MainWindow::buildConsole()
     layout->addWidget(m_panels[1], 0, 2);
     layout->addLayout(left, 1, 0);
     layout->addWidget(m_pagina, 1, 2);
-    // While clips are being added: how far, and a way to stop.
-    auto* progressRow = new QHBoxLayout;
-    m_adding = new QLabel(central);
-    m_adding->setObjectName("adding");
-    m_cancelAdding = new QPushButton("Cancel", central);
-    m_cancelAdding->setObjectName("btnCancelAdding");
-    m_adding->hide();
-    m_cancelAdding->hide();
-    connect(m_cancelAdding, &QPushButton::clicked, this, [this] { m_addingCancelled = true; });
-    progressRow->addWidget(m_progress, 1);
-    progressRow->addWidget(m_adding);
-    progressRow->addWidget(m_cancelAdding);
-    layout->addLayout(progressRow, 2, 0, 1, 3);
+    layout->addWidget(m_clipAdding, 2, 0, 1, 3);
     layout->setRowStretch(1, 1);
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(2, 1);
@@ -517,57 +502,15 @@ void MainWindow::addClipsFromDialog()
 
 void MainWindow::addClips(const QStringList& files)
 {
-    if (files.isEmpty() || m_addingClips)
-        return;
-    // The files are probed on a thread of their own, so that the show goes on meanwhile;
-    // what was probed, up to the end or to "Cancel", is written at once.
-    m_addingClips = true;
-    m_addingCancelled = false;
     const QString playlist = m_playlists->current();
-    const int total = int(files.size());
-    m_progress->setRange(0, total);
-    m_progress->setValue(0);
-    m_adding->setText(QStringLiteral("Adding 1 of %1").arg(total));
-    m_adding->show();
-    m_cancelAdding->show();
+    m_clipAdding->add(files, playlist,
+                      {m_preferences->defaultAspect(), m_preferences->defaultStatus()},
+                      [this, playlist] { AggiornaElementi(1, playlist, onAirStageName(), 0, 1); });
+}
 
-    QList<ClipAdder::Probed> probed;
-    QEventLoop waiting;
-    std::unique_ptr<QThread> prober(QThread::create([&] {
-        for (const QString& file : files) {
-            if (m_addingCancelled)
-                break;
-            ClipAdder::Probed clip = ClipAdder::probe(file);
-            QMetaObject::invokeMethod(this, [&, clip] {
-                probed.append(clip);
-                m_progress->setValue(int(probed.size()));
-                m_adding->setText(QStringLiteral("Adding %1 of %2")
-                                      .arg(std::min(int(probed.size()) + 1, total))
-                                      .arg(total));
-            });
-        }
-    }));
-    connect(prober.get(), &QThread::finished, &waiting, &QEventLoop::quit);
-    prober->start();
-    waiting.exec();
-    prober->wait();
-    QCoreApplication::sendPostedEvents(this); // the last files' results
-    m_adding->hide();
-    m_cancelAdding->hide();
-
-    ClipAdder::Result result;
-    if (!m_closed) {
-        ClipAdder adder(m_database, m_write);
-        result = adder.write(
-            probed, playlist, {m_preferences->defaultAspect(), m_preferences->defaultStatus()},
-            [this, playlist] { AggiornaElementi(1, playlist, onAirStageName(), 0, 1); });
-    }
-    m_progress->setValue(0);
-    m_addingClips = false;
-    if (!result.skipped.isEmpty())
-        QMessageBox::warning(
-            this, QCoreApplication::applicationName(),
-            QStringLiteral("These files were not added:\n%1").arg(result.skipped.join('\n')));
+bool MainWindow::addingClips() const
+{
+    return m_clipAdding->busy();
 }
 
 void MainWindow::openCacheVideoFolder()
@@ -966,7 +909,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    m_addingCancelled = true;
+    m_clipAdding->abandon();
     if (!m_closed) {
         FormCloseQuery();
         FormClose();

@@ -18,6 +18,7 @@
 class ActionDialog;
 class ActionPad;
 class ChannelPanel;
+class ClipAdding;
 class ConnectionSenders;
 class ConsoleControls;
 class ScriptInterpreter;
@@ -118,7 +119,7 @@ public:
     // Adds media files to the current playlist as clips, in order; files that are not media
     // or cannot be opened are skipped and named in one message at the end.
     void addClips(const QStringList& files);
-    bool addingClips() const { return m_addingClips; }
+    bool addingClips() const;
 
     // Shows an error box with one OK button.
     static void showError(QWidget* parent, const QString& text);
@@ -216,9 +217,5 @@ private:
     PreferencesPage* m_preferences = nullptr;
     ClipInformationPage* m_clipInformation = nullptr;
     QFileDialog* m_apri = nullptr;
-    QProgressBar* m_progress = nullptr;
-    QLabel* m_adding = nullptr; // "Adding n of N"
-    QPushButton* m_cancelAdding = nullptr;
-    bool m_addingClips = false;
-    std::atomic<bool> m_addingCancelled = false; // "Cancel" or closing: the prober stops
+    ClipAdding* m_clipAdding = nullptr;
 };
