@@ -7,14 +7,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-bash "$root/scripts/build.sh" >/dev/null
 source "$root/bench/bench_env.sh"
-bench_install ffmpeg xvfb pulseaudio xcompmgr
-
-media="$root/build/bench-media"
-bench_make_1080p_media "$media"
-bench_start_display_and_sound
-bench_start_compositor
+bench_prepare_1080p_show "$root"
 for part in ${1:-pad spacing connsend}; do
   echo "== $part"
   QT_QPA_PLATFORM=xcb "$root/build/bin/bench_automation" "$part" \

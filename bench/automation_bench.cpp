@@ -105,14 +105,15 @@ private:
                 xcb_get_property(m_connection, 0, m_window, m_atom, XCB_ATOM_CARDINAL, 0, 1),
                 nullptr);
             const auto now = Clock::now();
-            if (reply && xcb_get_property_value_length(reply) == 4) {
-                const uint32_t value = *static_cast<uint32_t*>(xcb_get_property_value(reply));
-                if (last && *last != value) {
-                    std::lock_guard lock(m_mutex);
-                    m_changes.append(now);
-                }
-                last = value;
+            // A window without the property is opaque.
+            const uint32_t value = reply && xcb_get_property_value_length(reply) == 4
+                                       ? *static_cast<uint32_t*>(xcb_get_property_value(reply))
+                                       : 0xffffffffu;
+            if (last && *last != value) {
+                std::lock_guard lock(m_mutex);
+                m_changes.append(now);
             }
+            last = value;
             std::free(reply);
         }
     }
@@ -259,18 +260,7 @@ int main(int argc, char* argv[])
     if (!console)
         return 1;
     MainWindow* main = console->main();
-    const auto button = [main](const char* name) {
-        return main->findChild<QPushButton*>(QString::fromLatin1(name));
-    };
-    main->findChild<QComboBox*>("chkDefaultStatus")->setCurrentText("LOOP");
-    main->addClips({arguments.at(2), arguments.at(3)});
-    button("btnScreen1")->click();
-    button("chkPlayAfterLoad")->setChecked(true);
-    for (const int channel : {1, 2}) {
-        button(channel == 1 ? "btnLayerA" : "btnLayerB")->click();
-        main->database().playlist.moveTo(channel - 1);
-        button("btnPlayA")->click();
-    }
+    playLoopingClips(main, arguments.at(2), arguments.at(3));
     pause(1000);
 
     const QString mode = arguments.at(1);

@@ -54,3 +54,15 @@ bench_start_compositor() {
     sleep 0.5
   fi
 }
+
+# What the console benchmarks on 1080p media share: the build, the packages, the two clips in
+# build/bench-media (their folder in $media), a display with sound and a compositor.
+bench_prepare_1080p_show() {
+  local root=$1
+  bash "$root/scripts/build.sh" >/dev/null
+  bench_install ffmpeg xvfb pulseaudio xcompmgr
+  media="$root/build/bench-media"
+  bench_make_1080p_media "$media"
+  bench_start_display_and_sound
+  bench_start_compositor
+}

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "core/console.h"
+#include "core/main_window.h"
 #include "data/database_file.h"
 #include "data/show_database.h"
 #include "shared/settings_files.h"
 
+#include <QComboBox>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -60,4 +63,25 @@ inline std::unique_ptr<Console> startBenchConsole(const QTemporaryDir& dir,
     if (!console->start())
         return nullptr;
     return console;
+}
+
+// A console button by its name.
+inline QPushButton* benchButton(MainWindow* main, const char* name)
+{
+    return main->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+// The two files added as looping clips and playing in Player A and Player B, on the stage
+// "Main" on air.
+inline void playLoopingClips(MainWindow* main, const QString& fileA, const QString& fileB)
+{
+    main->findChild<QComboBox*>("chkDefaultStatus")->setCurrentText("LOOP");
+    main->addClips({fileA, fileB});
+    benchButton(main, "btnScreen1")->click(); // the stage "Main" goes on air
+    benchButton(main, "chkPlayAfterLoad")->setChecked(true);
+    for (const int channel : {1, 2}) {
+        benchButton(main, channel == 1 ? "btnLayerA" : "btnLayerB")->click();
+        main->database().playlist.moveTo(channel - 1);
+        benchButton(main, "btnPlayA")->click();
+    }
 }

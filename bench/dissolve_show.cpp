@@ -37,21 +37,10 @@ int main(int argc, char* argv[])
     if (!console)
         return 1;
     MainWindow* main = console->main();
-    const auto button = [main](const char* name) {
-        return main->findChild<QPushButton*>(QString::fromLatin1(name));
-    };
-    main->findChild<QComboBox*>("chkDefaultStatus")->setCurrentText("LOOP");
-    main->addClips({arguments.at(1), arguments.at(2)});
-    button("btnScreen1")->click(); // the stage "Main" goes on air
-    button("chkPlayAfterLoad")->setChecked(true);
-    ReadDataset& clips = main->database().playlist;
-    for (const int channel : {1, 2}) {
-        button(channel == 1 ? "btnLayerA" : "btnLayerB")->click();
-        clips.moveTo(channel - 1);
-        button("btnPlayA")->click();
+    playLoopingClips(main, arguments.at(1), arguments.at(2));
+    for (const int channel : {1, 2})
         main->panel(channel)->transitionTime()->setValue(2); // 1.0 s
-    }
-    button("btnCutB")->click(); // B waits off air
+    benchButton(main, "btnCutB")->click();                   // B waits off air
     ChannelMixer& mixer = main->channels().mixer();
 
     const double setTime = main->panel(1)->transitionTime()->value() / 2.0;
@@ -75,7 +64,7 @@ int main(int argc, char* argv[])
             main->closeWithoutAsking(); // the clips are on air: no question
             return;
         }
-        emit button("btnDissolve")->customContextMenuRequested({}); // A and B cross
+        emit benchButton(main, "btnDissolve")->customContextMenuRequested({}); // A and B cross
         dissolve.start();
     });
     QTimer watch;

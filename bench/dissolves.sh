@@ -8,13 +8,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 
-bash "$root/scripts/build.sh" >/dev/null
 source "$root/bench/bench_env.sh"
-bench_install ffmpeg xvfb pulseaudio xcompmgr
-
-media="$root/build/bench-media"
-bench_make_1080p_media "$media"
-bench_start_display_and_sound
-bench_start_compositor
+bench_prepare_1080p_show "$root"
 QT_QPA_PLATFORM=xcb "$root/build/bin/bench_dissolves" "$media/testsrc2-1080p30.mp4" \
   "$media/smptehdbars-1080p30.mp4" "$seconds" 5 2>/dev/null

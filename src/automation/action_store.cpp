@@ -28,56 +28,53 @@ std::optional<int> ActionStore::add(const QString& name, const QString& script)
     return written ? std::optional<int>(id) : std::nullopt;
 }
 
+bool ActionStore::changeRow(WriteDataset& rows, const QString& key, int value,
+                            const std::function<void()>& change,
+                            const std::function<void()>& refresh)
+{
+    rows.setFilter(QStringLiteral("\"%1\" = ?").arg(key), {value});
+    bool found = false;
+    const bool written = m_write.run(
+        {&rows},
+        [&] {
+            found = rows.locate(key, value);
+            if (found)
+                change();
+        },
+        [&] {
+            if (found)
+                refresh();
+        });
+    return written && found;
+}
+
 bool ActionStore::edit(int id, const QString& name, const QString& script)
 {
     WriteDataset& actions = m_database.dbsAzioni;
-    actions.setFilter(R"("id" = ?)", {id});
-    bool found = false;
-    const bool written = m_write.run(
-        {&actions},
+    return changeRow(
+        actions, "id", id,
         [&] {
-            found = actions.locate("id", id);
-            if (!found)
-                return;
             actions.setValue("nome", name.left(NameLength));
             actions.setValue("script", script);
         },
         [&] { m_refresh(-1, id); });
-    return written && found;
 }
 
 bool ActionStore::remove(int id)
 {
     WriteDataset& actions = m_database.dbsAzioni;
-    actions.setFilter(R"("id" = ?)", {id});
-    bool found = false;
-    const bool written = m_write.run(
-        {&actions},
-        [&] {
-            found = actions.locate("id", id);
-            if (found)
-                actions.remove();
-        },
-        [&] { m_refresh(-1, 1); });
-    return written && found;
+    return changeRow(
+        actions, "id", id, [&] { actions.remove(); }, [&] { m_refresh(-1, 1); });
 }
 
 bool ActionStore::setClipAction(int clip, ClipAction which, int action)
 {
     WriteDataset& clips = m_database.p;
-    clips.setFilter(R"("codice" = ?)", {clip});
-    bool found = false;
-    const bool written = m_write.run(
-        {&clips},
+    return changeRow(
+        clips, "codice", clip,
         [&] {
-            found = clips.locate("codice", clip);
-            if (found)
-                clips.setValue(which == ClipAction::Start ? "azione_iniziale" : "azione_finale",
-                               action);
+            clips.setValue(which == ClipAction::Start ? "azione_iniziale" : "azione_finale",
+                           action);
         },
-        [&] {
-            if (found)
-                m_refresh(clip, int(m_database.dbAzioni.integer("id")));
-        });
-    return written && found;
+        [&] { m_refresh(clip, int(m_database.dbAzioni.integer("id"))); });
 }

@@ -35,16 +35,17 @@ void ChannelMixer::wire(int channel)
     Channel& c = at(channel);
     connect(m_timers[index(channel)], &DissolveTimer::timeout, this,
             [this, channel] { tick(channel); });
-    connect(c.cut, &QAbstractButton::clicked, this, [this, channel] { cut(channel); });
-    connect(c.dissolve, &QAbstractButton::clicked, this, [this, channel] { dissolve(channel); });
+    connect(c.mix.cut, &QAbstractButton::clicked, this, [this, channel] { cut(channel); });
+    connect(c.mix.dissolve, &QAbstractButton::clicked, this,
+            [this, channel] { dissolve(channel); });
     // A right click acts on both channels, so that one replaces the other.
-    for (QAbstractButton* button : {c.cut, c.dissolve})
+    for (QAbstractButton* button : {c.mix.cut, c.mix.dissolve})
         button->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(c.cut, &QWidget::customContextMenuRequested, this, [this] {
+    connect(c.mix.cut, &QWidget::customContextMenuRequested, this, [this] {
         cut(1);
         cut(2);
     });
-    connect(c.dissolve, &QWidget::customContextMenuRequested, this, [this] {
+    connect(c.mix.dissolve, &QWidget::customContextMenuRequested, this, [this] {
         dissolve(2);
         dissolve(1);
     });
@@ -159,8 +160,8 @@ void ChannelMixer::markOffAir(int channel, bool off)
         if (c != channel && !off)
             continue;
         const bool down = c == channel && off;
-        at(c).cut->setChecked(down);
-        at(c).dissolve->setChecked(down);
+        at(c).mix.cut->setChecked(down);
+        at(c).mix.dissolve->setChecked(down);
     }
 }
 
@@ -192,32 +193,32 @@ void ChannelMixer::cut(int channel)
         return;
     Channel& c = at(channel);
     if (!m_controls.stageActive->isChecked()) {
-        c.cut->setChecked(false);
+        c.mix.cut->setChecked(false);
         return;
     }
-    if (c.mixVideo->isChecked()) {
+    if (c.mix.mixVideo->isChecked()) {
         if (opacity(channel) > 0) {
             setOpacity(channel, 0);
             markOffAir(channel, true);
-            c.videoGauge->setValue(0);
+            c.mix.videoGauge->setValue(0);
         } else {
             setOpacity(channel, targetOpacity(channel));
             markOffAir(channel, false);
-            c.videoGauge->setValue(c.videoGauge->maximum());
+            c.mix.videoGauge->setValue(c.mix.videoGauge->maximum());
         }
     }
-    if (!c.mixAudio->isChecked())
+    if (!c.mix.mixAudio->isChecked())
         return;
     if (c.player->AudioVolume() > 0) {
         markOffAir(channel, true);
-        c.audioGauge->setValue(0);
+        c.mix.audioGauge->setValue(0);
         c.player->setAudioVolume(0);
         c.panel->showVolumeIcons(false);
     } else {
         markOffAir(channel, false);
         c.player->setAudioVolume(c.panel->volume());
         c.panel->showVolumeIcons(true);
-        c.audioGauge->setValue(c.audioGauge->maximum());
+        c.mix.audioGauge->setValue(c.mix.audioGauge->maximum());
     }
 }
 
@@ -225,7 +226,7 @@ void ChannelMixer::dissolve(int channel)
 {
     Channel& c = at(channel);
     if (!m_controls.stageActive->isChecked()) {
-        c.dissolve->setChecked(false);
+        c.mix.dissolve->setChecked(false);
         return;
     }
     const int position = c.panel->transitionTime()->value();
@@ -234,9 +235,10 @@ void ChannelMixer::dissolve(int channel)
     const int target = targetOpacity(channel);
     const int targetVolume = c.panel->volume();
     m_fades[index(channel)].start(opacity(channel), c.player->AudioVolume(), target, targetVolume,
-                                  c.mixVideo->isChecked(), c.mixAudio->isChecked(), position);
-    c.videoGauge->setMaximum(target);
-    c.audioGauge->setMaximum(targetVolume);
+                                  c.mix.mixVideo->isChecked(), c.mix.mixAudio->isChecked(),
+                                  position);
+    c.mix.videoGauge->setMaximum(target);
+    c.mix.audioGauge->setMaximum(targetVolume);
     if (m_controls.automaticPlay->isChecked() && m_hooks.play)
         m_hooks.play();
     startTimer(channel);
@@ -249,22 +251,22 @@ void ChannelMixer::tick(int channel)
     Channel& c = at(channel);
     Fade& fade = m_fades[index(channel)];
     const bool last = fade.tick();
-    if (c.mixVideo->isChecked()) {
+    if (c.mix.mixVideo->isChecked()) {
         if (c.window && !c.window->onStage())
             c.window->setOnStage(true);
         setOpacity(channel, fade.opacity());
-        c.videoGauge->setValue(std::min(fade.opacity(), c.videoGauge->maximum()));
+        c.mix.videoGauge->setValue(std::min(fade.opacity(), c.mix.videoGauge->maximum()));
     }
-    if (c.mixAudio->isChecked()) {
+    if (c.mix.mixAudio->isChecked()) {
         c.player->setAudioVolume(fade.volume());
-        c.audioGauge->setValue(std::min(fade.volume(), c.audioGauge->maximum()));
+        c.mix.audioGauge->setValue(std::min(fade.volume(), c.mix.audioGauge->maximum()));
     }
     if (!last)
         return;
 
     stopTimer(channel);
     markOffAir(channel, fade.FadeVideoOut);
-    if (c.mixVideo->isChecked()) {
+    if (c.mix.mixVideo->isChecked()) {
         if (fade.FadeVideoOut) {
             setOpacity(channel, 0);
             if (channel == 2 && c.window) // Player A's window stays shown at opacity 0
@@ -274,7 +276,7 @@ void ChannelMixer::tick(int channel)
         }
     }
     showOpacities(); // the other window too, when this was the last dissolve
-    if (c.mixAudio->isChecked()) {
+    if (c.mix.mixAudio->isChecked()) {
         if (fade.FadeAudioOut) {
             if (c.player->AudioVolume() != 0)
                 c.player->setAudioVolume(0);
@@ -293,7 +295,7 @@ void ChannelMixer::alphaChanged(int channel)
     const int value = targetOpacity(channel);
     m_clipSettings[channel].FAlpha = value;
     c.panel->alphaNumber()->setValue(value);
-    if (!c.cut->isChecked())
+    if (!c.mix.cut->isChecked())
         setOpacity(channel, value);
 }
 
@@ -303,7 +305,7 @@ void ChannelMixer::volumeSliderChanged(int channel)
         return;
     Channel& c = at(channel);
     const int volume = c.panel->volume();
-    if (!c.cut->isChecked()) {
+    if (!c.mix.cut->isChecked()) {
         c.player->setAudioVolume(volume);
         c.panel->showVolumeIcons(volume > 0);
     }
@@ -338,12 +340,12 @@ void ChannelMixer::stageApplied(bool layerA, bool layerB, bool restart)
         const Channel& c = at(channel);
         if (restart) {
             c.panel->alphaSlider()->setValue(255);
-            c.videoGauge->setValue(c.videoGauge->maximum());
+            c.mix.videoGauge->setValue(c.mix.videoGauge->maximum());
             continue;
         }
-        if (opacity(channel) > 0 && c.mixVideo->isChecked())
-            c.videoGauge->setValue(c.videoGauge->maximum());
-        if (c.player->AudioVolume() > 0 && c.mixAudio->isChecked())
-            c.audioGauge->setValue(c.audioGauge->maximum());
+        if (opacity(channel) > 0 && c.mix.mixVideo->isChecked())
+            c.mix.videoGauge->setValue(c.mix.videoGauge->maximum());
+        if (c.player->AudioVolume() > 0 && c.mix.mixAudio->isChecked())
+            c.mix.audioGauge->setValue(c.mix.audioGauge->maximum());
     }
 }

@@ -2,6 +2,7 @@
 
 #include "channels/clip_settings.h"
 #include "channels/fade.h"
+#include "channels/mixer_panel.h"
 
 #include <QObject>
 #include <functional>
@@ -24,12 +25,7 @@ public:
     struct Channel {
         TFFPlayer* player;
         ChannelPanel* panel;
-        QAbstractButton* cut;
-        QAbstractButton* dissolve;
-        QAbstractButton* mixVideo;
-        QAbstractButton* mixAudio;
-        QProgressBar* videoGauge;
-        QProgressBar* audioGauge;
+        MixerPanel::ChannelMix mix;     // its column of the mixing area
         OutputWindow* window = nullptr; // the output window, once it exists
     };
     struct Controls {

@@ -239,30 +239,26 @@ void MainWindow::buildConsole()
     connect(m_transport, &TransportBar::destinationCleared, m_playlists,
             &Playlists::clearDestination);
 
-    const auto mix = [this](int channel) {
-        const MixerPanel::ChannelMix& c = m_mixer->channel(channel);
-        return ChannelMixer::Channel{nullptr,    nullptr,    c.cut,        c.dissolve,
-                                     c.mixVideo, c.mixAudio, c.videoGauge, c.audioGauge};
-    };
     const PreferencesPage::Checks& loads = m_preferences->checks();
-    PlaybackChannels::Controls controls{m_library->clipGrid(),
-                                        m_transport->load(),
-                                        m_transport->play(),
-                                        m_transport->stop(),
-                                        m_transport->pause(),
-                                        m_transport->playAfterLoad(),
-                                        m_transport->repeatPlaylist(),
-                                        m_transport->automaticPlay(),
-                                        stage.stageActive,
-                                        testPatterns->patternButtons().first(),
-                                        m_mixer->setStartPoint(),
-                                        m_mixer->resetStartPoint(),
-                                        m_mixer->invert(),
-                                        {mix(1), mix(2)},
-                                        loads.loadAspectRatio,
-                                        loads.loadSpeedValue,
-                                        loads.loadFilters,
-                                        loads.loadVolumeValue};
+    PlaybackChannels::Controls controls{
+        m_library->clipGrid(),
+        m_transport->load(),
+        m_transport->play(),
+        m_transport->stop(),
+        m_transport->pause(),
+        m_transport->playAfterLoad(),
+        m_transport->repeatPlaylist(),
+        m_transport->automaticPlay(),
+        stage.stageActive,
+        testPatterns->patternButtons().first(),
+        m_mixer->setStartPoint(),
+        m_mixer->resetStartPoint(),
+        m_mixer->invert(),
+        {{nullptr, nullptr, m_mixer->channel(1)}, {nullptr, nullptr, m_mixer->channel(2)}},
+        loads.loadAspectRatio,
+        loads.loadSpeedValue,
+        loads.loadFilters,
+        loads.loadVolumeValue};
     m_channels =
         new PlaybackChannels(m_database, m_write, *this, m_panels[0], m_panels[1], controls,
                              {{m_menu->action("Options/Render video/Default"),

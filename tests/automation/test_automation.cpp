@@ -242,21 +242,15 @@ private slots:
         });
         const QList<int> clips = show.add({media("clip_vp9.webm"), media("clip_mpeg4.avi")});
         show.set(clips[0], R"("status" = 'NEXT CLIP', "azione_finale" = 1)");
-        int opened = 0;
-        auto forward = show.player(1)->OnFileOpen;
-        show.player(1)->OnFileOpen = [&opened, forward](TFFPlayer* sender, int64_t duration, int w,
-                                                        int h, int& sw, int& sh) {
-            ++opened;
-            forward(sender, duration, w, h, sw, sh);
-        };
+        const int* opened = show.countOpenings(1);
         int openedWhenTold = 0;
         QByteArray told;
         connect(&listener, &QUdpSocket::readyRead, this, [&] {
             told = listener.receiveDatagram().data();
-            openedWhenTold = opened;
+            openedWhenTold = *opened;
         });
         show.load(1, clips[0], true);
-        QTRY_COMPARE_WITH_TIMEOUT(opened, 2, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(*opened, 2, 5000);
         QCOMPARE(show.main->state().codiceA, clips[1]);
         QCOMPARE(told, QByteArray("ended"));
         QCOMPARE(openedWhenTold, 1); // the first clip's opening only

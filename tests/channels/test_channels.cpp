@@ -495,16 +495,10 @@ private slots:
         show.set(clips[1], R"("status" = 'NEXT CLIP')");
         if (repeat)
             show.click("btnrepeatplaylist");
-        int opened = 0;
-        auto forward = show.player(2)->OnFileOpen;
-        show.player(2)->OnFileOpen = [&opened, forward](TFFPlayer* sender, int64_t duration, int w,
-                                                        int h, int& sw, int& sh) {
-            ++opened;
-            forward(sender, duration, w, h, sw, sh);
-        };
+        const int* opened = show.countOpenings(2);
         show.load(2, clips[1]);
         show.click("btnResume");
-        QTRY_VERIFY_WITH_TIMEOUT(opened == 2, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(*opened == 2, 5000);
         QCOMPARE(show.main->state().codiceB, repeat ? clips[0] : clips[1]);
         QCOMPARE(show.main->state().nextClipChannel, 0);
         QTRY_COMPARE(show.label("pausedB"), QString("PLAYING")); // "PLAY AFTER LOAD" pressed

@@ -94,6 +94,22 @@ struct Show : StartedConsole {
         return positions.get();
     }
 
+    // How many files the player opens from now on.
+    const int* countOpenings(int channel)
+    {
+        auto opened = std::make_shared<int>(0);
+        TFFPlayer* p = player(channel);
+        auto forward = p->OnFileOpen;
+        p->OnFileOpen = [opened, forward](TFFPlayer* sender, int64_t duration, int w, int h,
+                                          int& sw, int& sh) {
+            ++*opened;
+            forward(sender, duration, w, h, sw, sh);
+        };
+        m_openings.push_back(opened);
+        return opened.get();
+    }
+
 private:
     std::vector<std::shared_ptr<QList<int64_t>>> m_recorded;
+    std::vector<std::shared_ptr<int>> m_openings;
 };
