@@ -268,6 +268,18 @@ private slots:
                 dialog->findChild<QPushButton*>("btnSave")->click();
             });
         };
+        // Without a name the dialog stays open.
+        QTimer::singleShot(50, this, [&] {
+            auto* dialog = show.console->window("addAction");
+            QTRY_VERIFY(dialog->isVisible());
+            dialog->findChild<QPlainTextEdit*>("script")->setPlainText("PLAY,A");
+            dialog->findChild<QPushButton*>("btnSave")->click();
+            QVERIFY(dialog->isVisible());
+            dialog->findChild<QPushButton*>("btnCancel")->click();
+        });
+        show.click("btnAddAction");
+        QCOMPARE(show.fixture.scalar(R"(select count(*) from "azioni")").toInt(), 0);
+
         answerDialog("Go", "PLAY,A\nSETVOLUME,A,50");
         show.click("btnAddAction");
         QCOMPARE(show.fixture.scalar(R"(select "id" from "azioni" where "nome" = 'Go')").toInt(),

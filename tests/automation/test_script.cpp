@@ -189,6 +189,17 @@ private slots:
         QVERIFY(script.console.meters);
     }
 
+    void linesWithoutAnActionRunTheSameWay()
+    {
+        Script script;
+        script.console.activated = false; // the command server is not an action
+        QVERIFY(script.runner.runLines({"PLAY,A", "", "STOP,A  "}, ActionRunner::Source::Remote,
+                                       "a line from the command server"));
+        QVERIFY(script.waitIdle());
+        QCOMPARE(script.console.calls, (QStringList{"resume A", "stop A"}));
+        QVERIFY(script.console.meters);
+    }
+
     void actionActivatedGatesThePadClipsAndMidi_data()
     {
         QTest::addColumn<ActionRunner::Source>("source");
