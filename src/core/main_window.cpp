@@ -52,16 +52,13 @@
 #include <QMimeData>
 #include <QNetworkInterface>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextEdit>
-#include <QThread>
 #include <QTimer>
 
 const QString MainWindow::MediaFilter = QStringLiteral(
@@ -448,7 +445,7 @@ void MainWindow::wireMenus()
          [clips] { clips->setAutoloadStage(true); });
     wire(clipMenu->action("Autoload stage/Remove"), clips,
          [clips] { clips->setAutoloadStage(false); });
-    for (const QString& aspect : {"Original", "Fit", "4:3", "16:9", "1.85:1", "2.35:1"})
+    for (const QString& aspect : QStringList{"Original", "Fit", "4:3", "16:9", "1.85:1", "2.35:1"})
         wire(clipMenu->action("Set aspect ratio/" + aspect), clips,
              [clips, aspect] { clips->setAspect(aspect); });
     const QStringList clipEnds = {"Last frame", "Loop", "Black", "Next clip"};

@@ -12,7 +12,6 @@
 #include "stage/current_stage.h"
 
 #include <QMainWindow>
-#include <atomic>
 #include <memory>
 
 class ActionDialog;
@@ -22,7 +21,6 @@ class ClipAdding;
 class ConnectionSenders;
 class ConsoleControls;
 class ScriptInterpreter;
-class QAbstractButton;
 class ClipCommands;
 class ClipInformationPage;
 class LibraryPages;
@@ -36,9 +34,6 @@ class QTimer;
 class PlaylistButtons;
 class PreferencesPage;
 class QFileDialog;
-class QLabel;
-class QProgressBar;
-class QPushButton;
 class QTabWidget;
 class StagePage;
 class TextPrompt;

@@ -714,7 +714,6 @@ private slots:
     {
         Show show;
         QSlider* volA = show.panel(1)->volumeSlider();
-        QSlider* volB = show.panel(2)->volumeSlider();
         show.click("btnAutoAudio"); // "INVERT"
         volA->setValue(70);         // A at 30 %
         QCOMPARE(show.player(1)->AudioVolume(), 30);
