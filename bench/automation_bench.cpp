@@ -75,7 +75,7 @@ public:
         const char name[] = "_NET_WM_WINDOW_OPACITY";
         xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
             m_connection, xcb_intern_atom(m_connection, 0, sizeof name - 1, name), nullptr);
-        m_atom = atom ? atom->atom : XCB_ATOM_NONE;
+        m_atom = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
         std::free(atom);
         m_thread = std::thread([this] { watch(); });
     }

@@ -5,7 +5,6 @@
 #include "core/system_devices.h"
 #include "core/termination_signals.h"
 
-
 int main(int argc, char* argv[])
 {
     TerminationSignals::blockInAllThreads();
