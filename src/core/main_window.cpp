@@ -7,6 +7,7 @@
 #include "channels/mixer_panel.h"
 #include "channels/transport_bar.h"
 #include "core/console_controls.h"
+#include "core/console_keys.h"
 #include "core/desktop_settings.h"
 #include "core/main_menu.h"
 #include "core/preferences_page.h"
@@ -43,22 +44,17 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QNetworkInterface>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSpinBox>
 #include <QTabWidget>
-#include <QTextEdit>
 #include <QTimer>
 
 const QString MainWindow::MediaFilter = QStringLiteral(
@@ -99,19 +95,6 @@ QString localIPv4Address()
     return {};
 }
 
-// Keys typed into these go to them, not to the console's shortcuts.
-bool takesText(const QWidget* widget)
-{
-    return qobject_cast<const QLineEdit*>(widget) ||
-           qobject_cast<const QAbstractSpinBox*>(widget) ||
-           qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget);
-}
-
-bool noModifiers(const QKeyEvent* key)
-{
-    return (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0 &&
-           QGuiApplication::mouseButtons() == Qt::NoButton;
-}
 } // namespace
 
 MainWindow::MainWindow(SettingsFiles settings, PlatformServices services)
@@ -124,7 +107,13 @@ MainWindow::MainWindow(SettingsFiles settings, PlatformServices services)
     setWindowTitle("main");
     buildConsole();
     wireMenus();
-    qApp->installEventFilter(this);
+    m_keys = new ConsoleKeys({this,
+                              m_transport,
+                              {m_panels[0], m_panels[1]},
+                              m_library->clipGrid(),
+                              [this] { return state().selectedChannel; },
+                              [this](int channel) { selectLayer(channel); }},
+                             this);
     // Coming back to the console shows what other workstations changed meanwhile.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState to) {
         if (to == Qt::ApplicationActive)
@@ -823,61 +812,6 @@ void MainWindow::reset_info(int channel)
     m_channels->reset_info(channel);
 }
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        // Each key event is offered once, to the window that has the focus.
-        if (widget && widget->isWindow() == false && widget == QApplication::focusWidget() &&
-            widget->window() == this && !takesText(widget))
-            return previewKey(static_cast<QKeyEvent*>(event));
-        if (widget == this && QApplication::focusWidget() == nullptr)
-            return previewKey(static_cast<QKeyEvent*>(event));
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-bool MainWindow::previewKey(QKeyEvent* key)
-{
-    const auto click = [](QPushButton* button) { button->click(); };
-    const bool plain = noModifiers(key);
-    const bool keypad = key->modifiers() & Qt::KeypadModifier;
-    bool handled = true;
-    switch (key->key()) {
-    case Qt::Key_Space:
-        click(m_transport->load());
-        break;
-    case Qt::Key_L:
-        plain ? click(m_transport->play()) : void(handled = false);
-        break;
-    case Qt::Key_A:
-    case Qt::Key_B:
-        plain ? selectLayer(key->key() == Qt::Key_A ? 1 : 2) : void(handled = false);
-        break;
-    case Qt::Key_End:
-        plain ? click(m_transport->stop()) : void(handled = false);
-        break;
-    case Qt::Key_P:
-        click(m_transport->pause());
-        break;
-    case Qt::Key_Plus:
-    case Qt::Key_Minus: {
-        if (!keypad) {
-            handled = false;
-            break;
-        }
-        QScrollBar* time = panel(state().selectedChannel)->transitionTime();
-        time->setValue(time->value() + (key->key() == Qt::Key_Plus ? 1 : -1));
-        break;
-    }
-    default:
-        handled = false;
-    }
-    // Whatever the key did, the shortcuts keep working from the clip grid.
-    m_library->clipGrid()->setFocus();
-    return handled;
-}
-
 void MainWindow::closeWithoutAsking()
 {
     m_askBeforeClosing = false;
@@ -915,7 +849,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::FormCloseQuery()
 {
-    qApp->removeEventFilter(this);
+    m_keys->stop();
     if (DLL)
         DLL.reset();
     m_channels->detachPlayers();
@@ -930,6 +864,5 @@ void MainWindow::FormClose()
 
 void MainWindow::FormDestroy()
 {
-    qApp->removeEventFilter(this);
     setAcceptDrops(false);
 }

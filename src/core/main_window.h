@@ -18,6 +18,7 @@ class ActionDialog;
 class ActionPad;
 class ChannelPanel;
 class ClipAdding;
+class ConsoleKeys;
 class ConnectionSenders;
 class ConsoleControls;
 class ScriptInterpreter;
@@ -128,7 +129,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // PlaylistHost
@@ -164,8 +164,6 @@ private:
     void reloadLists();
     // The lists read again, every cursor where it was.
     void readShowAgain();
-    // The console's keys: true when the key was one of them.
-    bool previewKey(QKeyEvent* key);
     std::optional<QString> readSetting(const QString& name, const QString& fallback);
     void fillMidiDevices();
     void FormCloseQuery();
@@ -213,4 +211,5 @@ private:
     ClipInformationPage* m_clipInformation = nullptr;
     QFileDialog* m_apri = nullptr;
     ClipAdding* m_clipAdding = nullptr;
+    ConsoleKeys* m_keys = nullptr;
 };
