@@ -1,10 +1,12 @@
 // The stage as it reaches the screen: real X11 windows on the test's virtual screen, under a
 // compositor as on an operator's desktop, read back pixel by pixel.
+#include "automation/action_runner.h"
 #include "channels/channel_mixer.h"
 #include "channels/channel_panel.h"
 #include "media/test_media.h"
 #include "stage/output_window.h"
 #include "support/started_console.h"
+#include "ui/action_pad.h"
 #include "ui/dataset_grid.h"
 
 #include <QProcess>
@@ -137,6 +139,28 @@ private slots:
         show.child<QPushButton>("btnStopA")->click();
         QTest::qWait(600);
         QVERIFY2(near(centre(), 0, 255, 0), "a stopped channel shows nothing");
+    }
+
+    void padTilesChangeWhatTheAudienceSees()
+    {
+        ColourShow show;
+        show.fixture.exec(R"(insert into "azioni" ("id", "nome", "script") values (1, 'Red', ?))",
+                          {QStringLiteral("LOAD,A,%1\r\nPLAY,A").arg(show.red)});
+        show.fixture.exec(
+            R"(insert into "azioni" ("id", "nome", "script") values (2, 'Half', 'SETOPACITY,A,128'))");
+        show.main->AggiornaElementi(show.red, "Show", "Overlap", 1, 1);
+        show.child<QPushButton>("btnScreen1")->click();
+        auto* pad = static_cast<ActionPad*>(show.console->window("f_azioni"));
+        const auto press = [&](int tile) {
+            static_cast<QAbstractButton*>(pad->tile(tile))->click();
+            QTest::qWaitFor([&] { return show.main->runner().idle(); }, 5000);
+            QTest::qWait(600); // through the compositor
+            return screenshot().pixelColor(150, 125);
+        };
+        QColor centre = press(1);
+        QVERIFY2(near(centre, 255, 0, 0), qPrintable(centre.name()));
+        centre = press(2); // red at half opacity over the green background
+        QVERIFY2(near(centre, 128, 127, 0), qPrintable(centre.name()));
     }
 
     void aCrossfadeMixesThePicturesWithoutADip()
