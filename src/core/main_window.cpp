@@ -27,6 +27,7 @@
 #include "stage/video_surface.h"
 #include "ui/action_dialog.h"
 #include "ui/action_pad.h"
+#include "ui/console_dialogs.h"
 #include "ui/dataset_grid.h"
 #include "ui/text_prompt.h"
 
@@ -41,13 +42,11 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QNetworkInterface>
 #include <QPushButton>
@@ -57,36 +56,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
-const QString MainWindow::MediaFilter = QStringLiteral(
-    "Video/Audio/Picture "
-    "Files|*.3GP;*.ASF;*.AVI;*.AVM;*.AVS;*.DAT;*.FLV;*.MKV;*.MOV;*.M2V;*.MP4;*.MPEG;*.MPG;*.NSV;"
-    "*.OGM;*.RM;*.RMVB;*.TP;*.TS;*.VOB;*.WMV;*.H264;*.WEBM;*.AAC;*.AC3;*.APE;*.DTS;*.FLAC;*.M4A;"
-    "*.MKA;*.MP2;*.MP3;*.MPA;*.MPC;*.OFR;*.OGG;*.RA;*.TTA;*.WAV;*.WMA;*.BMP;*.GIF;*.JPEG;*.JPG;*."
-    "PNG;|Video "
-    "Files|*.3GP;*.ASF;*.AVI;*.AVM;*.AVS;*.DAT;*.FLV;*.MKV;*.MOV;*.M2V;*.MP4;*.MPEG;*.MPG;*.NSV;"
-    "*.OGM;*.RM;*.RMVB;*.TP;*.TS;*.VOB;*.WMV;*.H264;*.WEBM;|Audio "
-    "Files|*.AAC;*.AC3;*.APE;*.DTS;*.FLAC;*.M4A;*.MKA;*.MP2;*.MP3;*.MPA;*.MPC;*.OFR;*.OGG;*.RA;*."
-    "TTA;*.WAV;*.WMA;|Picture Files|*.BMP;*.GIF;*.JPEG;*.JPG;*.PNG;|All Files|*.*");
-
 namespace {
-// "Caption|*.A;*.B|..." pairs as Qt name filters. Patterns are given in both cases, since
-// file names on this system are case-sensitive.
-QStringList nameFilters(const QString& filter)
-{
-    const QStringList parts = filter.split('|');
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList patterns;
-        for (const QString& pattern : parts.at(i + 1).split(';', Qt::SkipEmptyParts)) {
-            patterns.append(pattern.toLower());
-            if (pattern.toUpper() != pattern.toLower())
-                patterns.append(pattern.toUpper());
-        }
-        filters.append(QStringLiteral("%1 (%2)").arg(parts.at(i), patterns.join(' ')));
-    }
-    return filters;
-}
-
 QString localIPv4Address()
 {
     for (const QHostAddress& address : QNetworkInterface::allAddresses())
@@ -101,10 +71,11 @@ MainWindow::MainWindow(SettingsFiles settings, PlatformServices services)
     : m_settings(std::move(settings))
     , m_services(std::move(services))
     , m_write(m_database, {[this](bool on) { setLevelMeters(on); },
-                           [this](const QString& error) { showError(this, error); }})
+                           [this](const QString& error) { showError(error); }})
 {
     setObjectName("main");
     setWindowTitle("main");
+    m_dialogs = std::make_unique<ConsoleDialogs>(this);
     buildConsole();
     wireMenus();
     m_keys = new ConsoleKeys({this,
@@ -161,7 +132,7 @@ void MainWindow::buildConsole()
 
     m_transport = new TransportBar(m_settings, m_menu->repeatPlaylist(), central);
     connect(m_transport, &TransportBar::settingsWriteFailed, this,
-            [this](const QString& message) { showError(this, message); });
+            [this](const QString& message) { showError(message); });
     m_playlistButtons = new PlaylistButtons(m_database, *m_playlists, central);
     m_library = new LibraryPages(m_database, central);
 
@@ -351,20 +322,14 @@ void MainWindow::eseguiScript(const QString& testo)
 void MainWindow::showRunError(const QString& message, ActionRunner::Source source)
 {
     // A MIDI key pressed in the wrong moment is not worth a box.
-    if (source == ActionRunner::Source::Midi)
-        return;
-    auto* box = new QMessageBox(QMessageBox::Critical, QCoreApplication::applicationName(), message,
-                                QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    if (source != ActionRunner::Source::Midi)
+        m_dialogs->errorWithoutWaiting(message);
 }
 
 std::optional<std::pair<QString, QString>> MainWindow::askAction(const QString& name,
                                                                  const QString& script)
 {
-    if (!m_actionDialog)
-        return std::nullopt;
-    return m_actionDialog->ask(name, script);
+    return m_dialogs->askAction(name, script);
 }
 
 void MainWindow::wireMenus()
@@ -410,7 +375,6 @@ void MainWindow::wireMenus()
         if (file &&
             !m_settings.write(SettingsFile::CacheVideo, QFileInfo(*file).absolutePath() + '/'))
             showError(
-                this,
                 QStringLiteral("Cannot write %1").arg(m_settings.path(SettingsFile::CacheVideo)));
     });
 
@@ -472,14 +436,8 @@ void MainWindow::ApplyClipStage(int channel)
 
 void MainWindow::addClipsFromDialog()
 {
-    const QString folder = m_settings.readFirstLine(SettingsFile::CacheVideo).value_or(QString());
-    if (!folder.isEmpty())
-        m_apri->setDirectory(folder);
-    m_apri->setFileMode(QFileDialog::ExistingFiles);
-    const bool chosen = m_apri->exec() == QDialog::Accepted;
-    m_apri->setFileMode(QFileDialog::ExistingFile);
-    if (chosen)
-        addClips(m_apri->selectedFiles());
+    addClips(m_dialogs->chooseMediaFiles(
+        m_settings.readFirstLine(SettingsFile::CacheVideo).value_or(QString())));
 }
 
 void MainWindow::addClips(const QStringList& files)
@@ -535,25 +493,15 @@ void MainWindow::showClips()
     m_clipInformation->showClip(m_database.playlist);
 }
 
-void MainWindow::showError(QWidget* parent, const QString& text)
-{
-    QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text,
-                    QMessageBox::Ok, parent);
-    box.exec();
-}
-
 bool MainWindow::askYesNo(const QString& question)
 {
-    return QMessageBox::question(this, QCoreApplication::applicationName(), question,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return m_dialogs->askYesNo(question);
 }
 
 std::optional<QString> MainWindow::askText(const QString& caption, const QString& text,
                                            int maxLength)
 {
-    if (!m_prompt)
-        return std::nullopt;
-    return m_prompt->ask(caption, text, maxLength);
+    return m_dialogs->askText(caption, text, maxLength);
 }
 
 QString MainWindow::onAirStageName() const
@@ -563,14 +511,12 @@ QString MainWindow::onAirStageName() const
 
 void MainWindow::showWarning(const QString& text)
 {
-    QMessageBox::warning(this, QCoreApplication::applicationName(), text);
+    m_dialogs->warning(text);
 }
 
 std::optional<QString> MainWindow::chooseMediaFile()
 {
-    if (!m_apri || m_apri->exec() != QDialog::Accepted || m_apri->selectedFiles().isEmpty())
-        return std::nullopt;
-    return m_apri->selectedFiles().first();
+    return m_dialogs->chooseMediaFile();
 }
 
 void MainWindow::setLevelMeters(bool on)
@@ -608,7 +554,7 @@ void MainWindow::showSaved(int channel)
 
 void MainWindow::showError(const QString& text)
 {
-    showError(this, text);
+    m_dialogs->error(text);
 }
 
 void MainWindow::reloadLists()
@@ -641,7 +587,7 @@ bool MainWindow::AggiornaElementi(int xPlaylist, const QString& xLista, const QS
         // What is on air plays on: the players need no database. The next operation
         // connects again.
         read = false;
-        showError(this, "The show database cannot be read:\n" + error.message());
+        showError("The show database cannot be read:\n" + error.message());
     }
     reloadLists();
     showClips();
@@ -688,7 +634,7 @@ bool MainWindow::FormCreate()
                 ? QStringLiteral("The show database is in use by another copy of the program.")
                 : error.message();
         qWarning().noquote() << "Cannot open" << m_database.databaseName() << ":" << reason;
-        showError(this, "Database Error\n\n" + reason);
+        showError("Database Error\n\n" + reason);
         return false;
     }
 
@@ -717,14 +663,6 @@ bool MainWindow::FormCreate()
     reset_info(1);
     reset_info(2);
     panel(1)->originalAspectButton()->setChecked(true);
-
-    m_apri = new QFileDialog(this);
-    m_apri->setObjectName("apri");
-    m_apri->setFileMode(QFileDialog::ExistingFile);
-    m_apri->setOption(QFileDialog::ReadOnly, false);
-    m_apri->setSizeGripEnabled(true);
-    m_apri->setNameFilters(nameFilters(MediaFilter));
-    m_apri->selectNameFilter(m_apri->nameFilters().first());
 
     m_tempDirectory = QDir::tempPath() + '/';
 
@@ -776,8 +714,7 @@ void MainWindow::fillMidiDevices()
 void MainWindow::FormShow(const ConsoleWindows& windows)
 {
     m_shown = true;
-    m_prompt = windows.nuovoTesto;
-    m_actionDialog = windows.addAction;
+    m_dialogs->attach(windows.nuovoTesto, windows.addAction);
     m_pad = windows.fAzioni;
     if (m_pad) {
         m_pad->reload();

@@ -21,6 +21,7 @@ class ClipAdding;
 class ConsoleKeys;
 class ConnectionSenders;
 class ConsoleControls;
+class ConsoleDialogs;
 class ScriptInterpreter;
 class ClipCommands;
 class ClipInformationPage;
@@ -60,8 +61,6 @@ class MainWindow : public QMainWindow,
     Q_OBJECT
 public:
     static inline const QString Version = QStringLiteral("2.0");
-    // The media file filter of the file dialog, in caption|patterns pairs.
-    static const QString MediaFilter;
 
     MainWindow(SettingsFiles settings, PlatformServices services);
     ~MainWindow() override;
@@ -94,7 +93,6 @@ public:
     const ChannelState& state() const { return m_channels->state(); }
     ChannelPanel* panel(int channel) const { return m_panels[channel - 1]; }
     MainMenu* mainMenu() const { return m_menu; }
-    QFileDialog* fileDialog() const { return m_apri; }
     const QString& tempDirectory() const { return m_tempDirectory; }
     // The level meters of both players run (`livello`); write operations pause them.
     bool levelMetersOn() const { return m_levelMeters; }
@@ -116,9 +114,6 @@ public:
     // or cannot be opened are skipped and named in one message at the end.
     void addClips(const QStringList& files);
     bool addingClips() const;
-
-    // Shows an error box with one OK button.
-    static void showError(QWidget* parent, const QString& text);
 
     // Closes the program without asking, as a signal from the system asks.
     void closeWithoutAsking();
@@ -181,9 +176,8 @@ private:
     bool m_closed = false;
     bool m_askBeforeClosing = true;
     QStringList m_playlistsShown; // what the playlist buttons show
-    TextPrompt* m_prompt = nullptr;
+    std::unique_ptr<ConsoleDialogs> m_dialogs;
     ActionPad* m_pad = nullptr;
-    ActionDialog* m_actionDialog = nullptr;
 
     std::unique_ptr<ConsoleControls> m_controls;
     std::unique_ptr<ScriptInterpreter> m_interpreter;
@@ -209,7 +203,6 @@ private:
     LiveVideoPage* m_liveVideo = nullptr;
     PreferencesPage* m_preferences = nullptr;
     ClipInformationPage* m_clipInformation = nullptr;
-    QFileDialog* m_apri = nullptr;
     ClipAdding* m_clipAdding = nullptr;
     ConsoleKeys* m_keys = nullptr;
 };
