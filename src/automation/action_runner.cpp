@@ -75,8 +75,11 @@ bool ActionRunner::runLines(const QStringList& lines, Source source, const QStri
 
 bool ActionRunner::enqueue(Run run)
 {
-    // Asked for by a line of a run: one step deeper than that run.
-    run.depth = m_inLine ? m_runs.front().depth + 1 : 0;
+    // A clip's action asked for by a line: one step deeper than that line's run. What comes
+    // from outside (the operator, MIDI, DMX, the network) starts afresh.
+    const bool byLine =
+        m_inLine && (run.source == Source::ClipStart || run.source == Source::ClipEnd);
+    run.depth = byLine ? m_runs.front().depth + 1 : 0;
     if (run.lines.isEmpty())
         return true;
     if (run.depth > MaxDepth || int(m_runs.size()) > MaxWaiting) {
@@ -117,11 +120,12 @@ void ActionRunner::step()
         qCWarning(automationLog).noquote()
             << m_runs.front().what << "from the" << sourceName(m_runs.front().source)
             << "stopped at" << line << ":" << message;
-        emit failed(message, m_runs.front().source);
+        emit failed(message, m_runs.front().source, m_runs.front().what);
         endsRun = true;
     } catch (...) {
         qCWarning(automationLog).noquote() << m_runs.front().what << "stopped at" << line;
-        emit failed(QStringLiteral("The line \"%1\" failed.").arg(line), m_runs.front().source);
+        emit failed(QStringLiteral("The line \"%1\" failed.").arg(line), m_runs.front().source,
+                    m_runs.front().what);
         endsRun = true;
     }
     m_inLine = false;

@@ -21,8 +21,8 @@ class ActionRunner : public QObject {
 public:
     enum class Source { Pad, ClipStart, ClipEnd, Midi, Dmx, Remote };
 
-    // A run that asks for further runs hands them a depth one larger; beyond this, the chain
-    // of actions that start actions is refused.
+    // A clip's start or end action asked for by a line is one step deeper than the line's
+    // run; beyond this, the chain of actions that start actions is refused.
     static constexpr int MaxDepth = 8;
     // Runs waiting at most; more are refused.
     static constexpr int MaxWaiting = 64;
@@ -41,8 +41,9 @@ public:
     bool idle() const { return m_runs.empty(); }
 
 signals:
-    // A line failed; the rest of its run was dropped. `source` says who asked.
-    void failed(const QString& message, ActionRunner::Source source);
+    // A line failed; the rest of its run was dropped. `source` says who asked, `what` names
+    // the run ("action 3", "message from 10.0.0.7:50123").
+    void failed(const QString& message, ActionRunner::Source source, const QString& what);
     // Every run has ended.
     void finishedAll();
 

@@ -1,6 +1,7 @@
 #include "core/main_window.h"
 
 #include "automation/connection_senders.h"
+#include "automation/remote_command_server.h"
 #include "automation/script_interpreter.h"
 #include "channels/channel_mixer.h"
 #include "channels/channel_panel.h"
@@ -45,14 +46,17 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QNetworkInterface>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -270,6 +274,13 @@ void MainWindow::buildAutomation()
         });
     m_runner = new ActionRunner(*m_controls, *m_interpreter, this);
     connect(m_runner, &ActionRunner::failed, this, &MainWindow::showRunError);
+    m_server = new RemoteCommandServer(
+        [this](const QStringList& commands, const QString& peer) {
+            m_runner->runLines(commands, ActionRunner::Source::Remote, "message from " + peer);
+        },
+        this);
+    connect(m_preferences->serverActive(), &QCheckBox::clicked, this,
+            &MainWindow::chkServerActiveClick);
     m_actionStore =
         std::make_unique<ActionStore>(m_database, m_write, [this](int clip, int action) {
             AggiornaElementi(clip == -1 ? int(m_database.playlist.integer("codice")) : clip,
@@ -319,11 +330,40 @@ void MainWindow::eseguiScript(const QString& testo)
     m_interpreter->eseguiScript(testo);
 }
 
-void MainWindow::showRunError(const QString& message, ActionRunner::Source source)
+void MainWindow::showRunError(const QString& message, ActionRunner::Source source,
+                              const QString& what)
 {
-    // A MIDI key pressed in the wrong moment is not worth a box.
-    if (source != ActionRunner::Source::Midi)
+    switch (source) {
+    case ActionRunner::Source::Midi: // a key pressed in the wrong moment is not worth a box
+        return;
+    case ActionRunner::Source::Remote: // the network never stacks boxes on the console
+        statusBar()->showMessage(QStringLiteral("%1: %2").arg(what, message), 15000);
+        return;
+    default:
         m_dialogs->errorWithoutWaiting(message);
+    }
+}
+
+void MainWindow::chkServerActiveClick()
+{
+    QCheckBox* active = m_preferences->serverActive();
+    const auto backToTheClips = qScopeGuard([this] { m_library->clipGrid()->setFocus(); });
+    if (!active->isChecked()) {
+        m_server->stop();
+        return;
+    }
+    const QString text = m_preferences->serverPort()->text();
+    bool isNumber = false;
+    const int port = text.toInt(&isNumber);
+    if (!isNumber || port < 1 || port > 65535) {
+        active->setChecked(false);
+        showError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        return;
+    }
+    if (const auto error = m_server->start(quint16(port))) {
+        active->setChecked(false); // shown as it is: not listening
+        showError(*error);
+    }
 }
 
 std::optional<std::pair<QString, QString>> MainWindow::askAction(const QString& name,
@@ -787,6 +827,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::FormCloseQuery()
 {
     m_keys->stop();
+    m_server->stop();
     if (DLL)
         DLL.reset();
     m_channels->detachPlayers();

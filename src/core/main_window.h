@@ -22,6 +22,7 @@ class ConsoleKeys;
 class ConnectionSenders;
 class ConsoleControls;
 class ConsoleDialogs;
+class RemoteCommandServer;
 class ScriptInterpreter;
 class ClipCommands;
 class ClipInformationPage;
@@ -106,6 +107,7 @@ public:
     ScriptInterpreter& interpreter() { return *m_interpreter; }
     ActionRunner& runner() { return *m_runner; }
     ConnectionSenders& senders() { return *m_senders; }
+    RemoteCommandServer& commandServer() { return *m_server; }
     ActionCommands& actionCommands() { return *m_actionCommands; }
     // The console's script line (`eseguiScript`): runs at once, throws ScriptError.
     void eseguiScript(const QString& testo);
@@ -147,7 +149,9 @@ private:
     void buildAutomation();
     void wireActions();
     // An error of a script run, shown without holding the runs that follow.
-    void showRunError(const QString& message, ActionRunner::Source source);
+    void showRunError(const QString& message, ActionRunner::Source source, const QString& what);
+    // "Server active": the command server listens on "Port", or stops.
+    void chkServerActiveClick();
 
     void buildConsole();
     void addClipsFromDialog();
@@ -183,6 +187,7 @@ private:
     std::unique_ptr<ScriptInterpreter> m_interpreter;
     ConnectionSenders* m_senders = nullptr;
     ActionRunner* m_runner = nullptr;
+    RemoteCommandServer* m_server = nullptr;
     std::unique_ptr<ActionStore> m_actionStore;
     std::unique_ptr<ActionCommands> m_actionCommands;
 

@@ -46,10 +46,10 @@ PreferencesPage::PreferencesPage(QWidget* parent)
     loading->addStretch();
 
     auto* server = new QGroupBox("  Listen TCP Server   ", this);
-    auto* port = new QLineEdit("1717", server);
+    auto* port = m_port = new QLineEdit("1717", server);
     port->setObjectName("txtPort");
     port->setValidator(new QIntValidator(1, 65535, port));
-    auto* active = new QCheckBox("Server active", server);
+    auto* active = m_serverActive = new QCheckBox("Server active", server);
     active->setObjectName("chkServerActive");
     m_localIp = new QLabel("255.255.255.255", server);
     m_localIp->setObjectName("txtLocalIP");

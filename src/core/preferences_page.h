@@ -24,6 +24,9 @@ public:
         QCheckBox* actionActivated;
     };
     const Checks& checks() const { return m_checks; }
+    // The command server's "Port" and "Server active".
+    QLineEdit* serverPort() const { return m_port; }
+    QCheckBox* serverActive() const { return m_serverActive; }
     // What new clips get: "  Default aspect ratio  " and "  Default end status  ".
     QString defaultAspect() const;
     QString defaultStatus() const;
@@ -35,5 +38,7 @@ signals:
 
 private:
     Checks m_checks;
+    QLineEdit* m_port;
+    QCheckBox* m_serverActive;
     QLabel* m_localIp;
 };
