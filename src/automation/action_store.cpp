@@ -28,30 +28,10 @@ std::optional<int> ActionStore::add(const QString& name, const QString& script)
     return written ? std::optional<int>(id) : std::nullopt;
 }
 
-bool ActionStore::changeRow(WriteDataset& rows, const QString& key, int value,
-                            const std::function<void()>& change,
-                            const std::function<void()>& refresh)
-{
-    rows.setFilter(QStringLiteral("\"%1\" = ?").arg(key), {value});
-    bool found = false;
-    const bool written = m_write.run(
-        {&rows},
-        [&] {
-            found = rows.locate(key, value);
-            if (found)
-                change();
-        },
-        [&] {
-            if (found)
-                refresh();
-        });
-    return written && found;
-}
-
 bool ActionStore::edit(int id, const QString& name, const QString& script)
 {
     WriteDataset& actions = m_database.dbsAzioni;
-    return changeRow(
+    return m_write.changeRow(
         actions, "id", id,
         [&] {
             actions.setValue("nome", name.left(NameLength));
@@ -63,14 +43,14 @@ bool ActionStore::edit(int id, const QString& name, const QString& script)
 bool ActionStore::remove(int id)
 {
     WriteDataset& actions = m_database.dbsAzioni;
-    return changeRow(
+    return m_write.changeRow(
         actions, "id", id, [&] { actions.remove(); }, [&] { m_refresh(-1, 1); });
 }
 
 bool ActionStore::setClipAction(int clip, ClipAction which, int action)
 {
     WriteDataset& clips = m_database.p;
-    return changeRow(
+    return m_write.changeRow(
         clips, "codice", clip,
         [&] {
             clips.setValue(which == ClipAction::Start ? "azione_iniziale" : "azione_finale",

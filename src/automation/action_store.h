@@ -5,7 +5,6 @@
 #include <optional>
 
 class ShowDatabase;
-class WriteDataset;
 class WriteOperation;
 
 // The stored actions (table "azioni") and the start and end actions of clips: each change is
@@ -31,11 +30,6 @@ public:
     bool setClipAction(int clip, ClipAction which, int action);
 
 private:
-    // Changes the row whose `key` column holds `value` in one write operation, then refreshes;
-    // false when the row is gone or the write failed.
-    bool changeRow(WriteDataset& rows, const QString& key, int value,
-                   const std::function<void()>& change, const std::function<void()>& refresh);
-
     ShowDatabase& m_database;
     WriteOperation& m_write;
     Refresh m_refresh;

@@ -33,6 +33,8 @@ public:
     {
     }
 
+    void setUserAgent(const QString& agent) { m_userAgent = agent; }
+
     void take(const ConsoleControl::Connection& connection, const QByteArray& data)
     {
         m_waiting.push_back({connection, data});
@@ -122,7 +124,7 @@ private:
             m_http = new QNetworkAccessManager(this);
         const QString where = destination(send.connection);
         QNetworkRequest request{QUrl(send.connection.url)};
-        request.setHeader(QNetworkRequest::UserAgentHeader, ConnectionSenders::UserAgent);
+        request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
         request.setRawHeader("Accept", ConnectionSenders::Accept.toLatin1());
         request.setTransferTimeout(m_limits.requestMs);
         const ConsoleControl::Connection& c = send.connection;
@@ -145,6 +147,7 @@ private:
     int m_running = 0;
     QUdpSocket* m_udp = nullptr;
     QNetworkAccessManager* m_http = nullptr;
+    QString m_userAgent = ConnectionSenders::UserAgent;
 };
 
 ConnectionSenders::ConnectionSenders(QObject* parent)
@@ -167,6 +170,13 @@ ConnectionSenders::~ConnectionSenders()
 {
     m_thread.quit();
     m_thread.wait();
+}
+
+void ConnectionSenders::setUserAgent(const QString& agent)
+{
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker, agent] { worker->setUserAgent(agent); },
+        Qt::QueuedConnection);
 }
 
 bool ConnectionSenders::send(const ConsoleControl::Connection& connection, const QString& data)

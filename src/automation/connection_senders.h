@@ -34,11 +34,16 @@ public:
     bool send(const ConsoleControl::Connection& connection, const QString& data);
     // Sends waiting or running.
     int pending() const { return m_pending; }
+    // The user agent of the HTTP requests from now on.
+    void setUserAgent(const QString& agent);
 
     static inline const QString Accept =
         QStringLiteral("text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
+    // The user agent until the first HTTP test of a connection, and from then on.
     static inline const QString UserAgent =
         QStringLiteral("Mozilla/3.0 (compatible; Indy Library)");
+    static inline const QString TestUserAgent =
+        QStringLiteral("Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 6.0; SLCC1");
 
 signals:
     // A send has ended: delivered (handed to the network, or answered over HTTP) or not.

@@ -5,6 +5,7 @@
 #include "stage/output_window.h"
 #include "ui/action_dialog.h"
 #include "ui/action_pad.h"
+#include "ui/connection_dialog.h"
 #include "ui/text_prompt.h"
 
 #include <QDialog>
@@ -39,7 +40,9 @@ bool Console::start()
     auto prompt = std::make_unique<TextPrompt>(m_main.get());
     TextPrompt* nuovoTesto = prompt.get();
     m_windows.push_back(std::move(prompt));
-    m_windows.push_back(makeWindow<QDialog>("AddConnection", "Connections"));
+    auto connectionDialog = std::make_unique<ConnectionDialog>(m_main.get());
+    ConnectionDialog* addConnection = connectionDialog.get();
+    m_windows.push_back(std::move(connectionDialog));
     auto pad = std::make_unique<ActionPad>(m_main->database().dbAzioni);
     ActionPad* fAzioni = pad.get();
     m_windows.push_back(std::move(pad));
@@ -56,8 +59,8 @@ bool Console::start()
     }
     m_windows.push_back(makeWindow<QDialog>("elencoMIDI", "MIDI Mapper"));
     m_windows.push_back(makeWindow<QDialog>("elencoDMX", "DMX Mapper"));
-    m_main->FormShow(
-        {window("filtri"), fAzioni, addAction, nuovoTesto, outputs[0], outputs[1], outputs[2]});
+    m_main->FormShow({window("filtri"), fAzioni, addAction, addConnection, nuovoTesto, outputs[0],
+                      outputs[1], outputs[2]});
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "core/console_controls.h"
 
+#include "automation/connection_store.h"
 #include "channels/channel_state.h"
 #include "channels/playback_channels.h"
 #include "data/show_database.h"
@@ -174,18 +175,9 @@ bool ConsoleControls::findStage(const QString& name)
 std::optional<ConsoleControl::Connection> ConsoleControls::findConnection(int id) const
 {
     const ReadDataset& list = m_database.dbConn;
-    for (int row = 0; row < list.count(); ++row) {
-        if (list.valueAt(row, "id").toInt() != id)
-            continue;
-        return Connection{id,
-                          list.valueAt(row, "tipo").isNull() ? -1
-                                                             : list.valueAt(row, "tipo").toInt(),
-                          list.textAt(row, "host"),
-                          list.valueAt(row, "port").toInt(),
-                          list.textAt(row, "url"),
-                          list.textAt(row, "username"),
-                          list.textAt(row, "password")};
-    }
+    for (int row = 0; row < list.count(); ++row)
+        if (list.valueAt(row, "id").toInt() == id)
+            return connectionAt(list, row);
     return std::nullopt;
 }
 

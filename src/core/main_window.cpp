@@ -289,6 +289,14 @@ void MainWindow::buildAutomation()
         });
     m_actionCommands = std::make_unique<ActionCommands>(m_database, *m_actionStore, state(), *this);
     wireActions();
+    m_connectionStore =
+        std::make_unique<ConnectionStore>(m_database, m_write, [this](int connection) {
+            AggiornaElementi(int(m_database.playlist.integer("codice")), m_playlists->current(),
+                             onAirStageName(), int(m_database.dbAzioni.integer("id")), connection);
+        });
+    m_connectionCommands =
+        new ConnectionCommands(m_database, *m_connectionStore, *m_senders, m_settings, *this, this);
+    wireConnections();
 }
 
 void MainWindow::wireActions()
@@ -323,6 +331,38 @@ void MainWindow::wireActions()
         onEntry(clipActions[tag - 1][1], set);
     }
     connect(m_library->actionGrid(), &DatasetGrid::rowActivated, this, makeAction);
+}
+
+void MainWindow::wireConnections()
+{
+    ConnectionCommands* connections = m_connectionCommands;
+    MenuTree* menu = m_library->connectionMenu();
+    const QList<std::pair<QAction*, void (ConnectionCommands::*)()>> entries = {
+        {menu->action("Create a connection"), &ConnectionCommands::create},
+        {m_menu->action("Communications/Create a connection"), &ConnectionCommands::create},
+        {menu->action("Edit connection"), &ConnectionCommands::edit},
+        {menu->action("Delete connection"), &ConnectionCommands::remove},
+        {menu->action("Test connection"), &ConnectionCommands::test},
+        {menu->action("Vnc connect"), &ConnectionCommands::vncConnect},
+        {m_menu->action("File/Set vnc viewer"), &ConnectionCommands::setViewer}};
+    for (const auto& [entry, command] : entries)
+        connect(entry, &QAction::triggered, connections, command);
+}
+
+std::optional<std::pair<ConsoleControl::Connection, QString>>
+MainWindow::askConnection(const ConsoleControl::Connection& row, const QString& name)
+{
+    return m_dialogs->askConnection(row, name);
+}
+
+void MainWindow::inform(const QString& text)
+{
+    m_dialogs->inform(text);
+}
+
+std::optional<QString> MainWindow::chooseProgram()
+{
+    return m_dialogs->chooseProgram();
 }
 
 void MainWindow::eseguiScript(const QString& testo)
@@ -754,7 +794,7 @@ void MainWindow::fillMidiDevices()
 void MainWindow::FormShow(const ConsoleWindows& windows)
 {
     m_shown = true;
-    m_dialogs->attach(windows.nuovoTesto, windows.addAction);
+    m_dialogs->attach(windows.nuovoTesto, windows.addAction, windows.addConnection);
     m_pad = windows.fAzioni;
     if (m_pad) {
         m_pad->reload();

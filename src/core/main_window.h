@@ -2,6 +2,7 @@
 
 #include "automation/action_commands.h"
 #include "automation/action_runner.h"
+#include "automation/connection_commands.h"
 #include "channels/channel_state.h"
 #include "channels/playback_channels.h"
 #include "core/platform_services.h"
@@ -19,6 +20,7 @@ class ActionPad;
 class ChannelPanel;
 class ClipAdding;
 class ConsoleKeys;
+class ConnectionDialog;
 class ConnectionSenders;
 class ConsoleControls;
 class ConsoleDialogs;
@@ -47,6 +49,7 @@ struct ConsoleWindows {
     QWidget* filtri = nullptr;
     ActionPad* fAzioni = nullptr;
     ActionDialog* addAction = nullptr;
+    ConnectionDialog* addConnection = nullptr;
     TextPrompt* nuovoTesto = nullptr;
     OutputWindow* playout0 = nullptr;
     OutputWindow* playout = nullptr;
@@ -58,7 +61,8 @@ struct ConsoleWindows {
 class MainWindow : public QMainWindow,
                    public PlaylistHost,
                    public ChannelsHost,
-                   public ActionCommandsHost {
+                   public ActionCommandsHost,
+                   public ConnectionCommandsHost {
     Q_OBJECT
 public:
     static inline const QString Version = QStringLiteral("2.0");
@@ -109,6 +113,7 @@ public:
     ConnectionSenders& senders() { return *m_senders; }
     RemoteCommandServer& commandServer() { return *m_server; }
     ActionCommands& actionCommands() { return *m_actionCommands; }
+    ConnectionCommands& connectionCommands() { return *m_connectionCommands; }
     // The console's script line (`eseguiScript`): runs at once, throws ScriptError.
     void eseguiScript(const QString& testo);
 
@@ -145,6 +150,12 @@ private:
     // ActionCommandsHost
     std::optional<std::pair<QString, QString>> askAction(const QString& name,
                                                          const QString& script) override;
+    // ConnectionCommandsHost
+    std::optional<std::pair<ConsoleControl::Connection, QString>>
+    askConnection(const ConsoleControl::Connection& row, const QString& name) override;
+    void inform(const QString& text) override;
+    std::optional<QString> chooseProgram() override;
+    void wireConnections();
 
     void buildAutomation();
     void wireActions();
@@ -190,6 +201,8 @@ private:
     RemoteCommandServer* m_server = nullptr;
     std::unique_ptr<ActionStore> m_actionStore;
     std::unique_ptr<ActionCommands> m_actionCommands;
+    std::unique_ptr<ConnectionStore> m_connectionStore;
+    ConnectionCommands* m_connectionCommands = nullptr;
 
     MainMenu* m_menu = nullptr;
     Playlists* m_playlists = nullptr;

@@ -1,6 +1,7 @@
 #include "data/write_operation.h"
 
 #include "data/show_database.h"
+#include "data/write_dataset.h"
 
 namespace {
 // Resumes the meters however the operation ends.
@@ -63,4 +64,24 @@ bool WriteOperation::run(const QList<WriteDataset*>& datasets, const std::functi
             m_hooks.showError(QString::fromUtf8(error.what()));
     }
     return true;
+}
+
+bool WriteOperation::changeRow(WriteDataset& rows, const QString& key, const QVariant& value,
+                               const std::function<void()>& change,
+                               const std::function<void()>& refresh)
+{
+    rows.setFilter(QStringLiteral("\"%1\" = ?").arg(key), {value});
+    bool found = false;
+    const bool written = run(
+        {&rows},
+        [&] {
+            found = rows.locate(key, value);
+            if (found)
+                change();
+        },
+        [&] {
+            if (found && refresh)
+                refresh();
+        });
+    return written && found;
 }

@@ -27,6 +27,11 @@ public:
     bool run(const QList<WriteDataset*>& datasets, const std::function<void()>& change,
              const std::function<void()>& refresh, bool pauseMeters = true);
 
+    // Changes the row whose `key` column holds `value` in one write operation (`change` sees
+    // the dataset on that row), then refreshes; false when the row is gone or the write failed.
+    bool changeRow(WriteDataset& rows, const QString& key, const QVariant& value,
+                   const std::function<void()>& change, const std::function<void()>& refresh);
+
 private:
     ShowDatabase& m_database;
     Hooks m_hooks;

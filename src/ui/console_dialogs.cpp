@@ -1,6 +1,7 @@
 #include "ui/console_dialogs.h"
 
 #include "ui/action_dialog.h"
+#include "ui/connection_dialog.h"
 #include "ui/text_prompt.h"
 
 #include <QCoreApplication>
@@ -55,10 +56,11 @@ ConsoleDialogs::ConsoleDialogs(QWidget* console)
     m_apri->selectNameFilter(m_apri->nameFilters().first());
 }
 
-void ConsoleDialogs::attach(TextPrompt* prompt, ActionDialog* action)
+void ConsoleDialogs::attach(TextPrompt* prompt, ActionDialog* action, ConnectionDialog* connection)
 {
     m_prompt = prompt;
     m_action = action;
+    m_connection = connection;
 }
 
 bool ConsoleDialogs::askYesNo(const QString& question)
@@ -70,6 +72,11 @@ bool ConsoleDialogs::askYesNo(const QString& question)
 void ConsoleDialogs::warning(const QString& text)
 {
     QMessageBox::warning(m_console, caption(), text);
+}
+
+void ConsoleDialogs::inform(const QString& text)
+{
+    QMessageBox::information(m_console, caption(), text);
 }
 
 void ConsoleDialogs::error(const QString& text)
@@ -99,6 +106,26 @@ std::optional<std::pair<QString, QString>> ConsoleDialogs::askAction(const QStri
     if (!m_action)
         return std::nullopt;
     return m_action->ask(name, script);
+}
+
+std::optional<std::pair<ConsoleControl::Connection, QString>>
+ConsoleDialogs::askConnection(const ConsoleControl::Connection& row, const QString& name)
+{
+    if (!m_connection)
+        return std::nullopt;
+    return m_connection->ask(row, name);
+}
+
+std::optional<QString> ConsoleDialogs::chooseProgram()
+{
+    // The file dialog of the media files, for once with every file.
+    m_apri->setNameFilters({"Programs (*)"});
+    const bool chosen = m_apri->exec() == QDialog::Accepted && !m_apri->selectedFiles().isEmpty();
+    m_apri->setNameFilters(nameFilters(MediaFilter));
+    m_apri->selectNameFilter(m_apri->nameFilters().first());
+    if (!chosen)
+        return std::nullopt;
+    return m_apri->selectedFiles().first();
 }
 
 std::optional<QString> ConsoleDialogs::chooseMediaFile()

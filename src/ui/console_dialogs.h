@@ -5,7 +5,10 @@
 #include <optional>
 #include <utility>
 
+#include "automation/console_control.h"
+
 class ActionDialog;
+class ConnectionDialog;
 class QFileDialog;
 class QWidget;
 class TextPrompt;
@@ -19,11 +22,12 @@ public:
 
     explicit ConsoleDialogs(QWidget* console);
     // The dialogs that are windows of their own, once they exist.
-    void attach(TextPrompt* prompt, ActionDialog* action);
+    void attach(TextPrompt* prompt, ActionDialog* action, ConnectionDialog* connection);
 
     // A question with "Yes" and "No"; true for "Yes".
     bool askYesNo(const QString& question);
     void warning(const QString& text);
+    void inform(const QString& text);
     // An error box with one OK button; waits for it.
     void error(const QString& text);
     // The same without waiting: what runs meanwhile (timers, scripts) goes on.
@@ -33,6 +37,11 @@ public:
     // The action dialog filled with these; the name and script saved, none on "CANCEL".
     std::optional<std::pair<QString, QString>> askAction(const QString& name,
                                                          const QString& script);
+    // The "Connections" dialog filled with a row and its name; what was saved, or none.
+    std::optional<std::pair<ConsoleControl::Connection, QString>>
+    askConnection(const ConsoleControl::Connection& row, const QString& name);
+    // A program to start (any executable file); none when cancelled.
+    std::optional<QString> chooseProgram();
     // One media file; none when cancelled.
     std::optional<QString> chooseMediaFile();
     // Media files, the dialog opened in `folder` (when given); empty when cancelled.
@@ -45,4 +54,5 @@ private:
     QFileDialog* m_apri;
     TextPrompt* m_prompt = nullptr;
     ActionDialog* m_action = nullptr;
+    ConnectionDialog* m_connection = nullptr;
 };

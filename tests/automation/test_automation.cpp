@@ -3,6 +3,7 @@
 #include "automation/action_runner.h"
 #include "automation/connection_senders.h"
 #include "automation/log_capture.h"
+#include "automation/network_fixtures.h"
 #include "automation/script_interpreter.h"
 #include "core/console_application.h"
 #include "core/console_controls.h"
@@ -27,39 +28,6 @@
 #include <QUdpSocket>
 
 namespace {
-// A TCP listener on 127.0.0.1 that keeps what each connection sent, and may stay silent.
-struct Listener {
-    QTcpServer server;
-    QList<QByteArray> received; // one entry per connection, complete when it closed
-    QList<QTcpSocket*> open;
-
-    Listener()
-    {
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
-            while (QTcpSocket* socket = server.nextPendingConnection()) {
-                const qsizetype at = received.size();
-                received.append(QByteArray());
-                open.append(socket);
-                QObject::connect(socket, &QTcpSocket::readyRead, socket,
-                                 [this, socket, at] { received[at] += socket->readAll(); });
-            }
-        });
-    }
-    quint16 port() const { return server.serverPort(); }
-};
-
-void insertConnection(const ShowFixture& fixture, int id, int type, const QString& host, int port,
-                      const QString& url = {}, const QString& user = {},
-                      const QString& password = {})
-{
-    static const char* names[] = {"TCP", "UDP", "HTTP", "QVX"};
-    fixture.exec(R"(insert into "connessioni" ("id", "nome", "tipo", "tiponome", "host", "port",
-                    "url", "username", "password") values (?, ?, ?, ?, ?, ?, ?, ?, ?))",
-                 {id, QStringLiteral("Connection %1").arg(id), type, names[type], host, port, url,
-                  user, password});
-}
-
 void insertAction(const ShowFixture& fixture, int id, const QString& name, const QString& script)
 {
     fixture.exec(R"(insert into "azioni" ("id", "nome", "script") values (?, ?, ?))",

@@ -1,18 +1,29 @@
 // The command server on a started console, driven by real TCP clients on 127.0.0.1.
 #include "automation/action_runner.h"
+#include "automation/connection_senders.h"
+#include "automation/connection_store.h"
 #include "automation/log_capture.h"
+#include "automation/network_fixtures.h"
 #include "automation/remote_command_server.h"
+#include "core/main_menu.h"
 #include "media/test_media.h"
 #include "support/modal_answers.h"
 #include "support/show_console.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 quint16 freePort()
@@ -215,5 +226,223 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRemote)
+namespace {
+// Fills the "Connections" dialog when it shows, presses "SAVE", and says whether it closed.
+struct ConnectionAnswer {
+    QString name;
+    int type = 0;
+    QString host, port, url, username, password;
+};
+
+void answerConnectionDialog(StartedConsole& console, const QList<ConnectionAnswer>& tries,
+                            QList<bool>* closed)
+{
+    QTimer::singleShot(50, console.main, [&console, tries, closed] {
+        auto* dialog = console.console->window("AddConnection");
+        QTRY_VERIFY(dialog->isVisible());
+        for (const ConnectionAnswer& answer : tries) {
+            dialog->findChild<QLineEdit*>("nome")->setText(answer.name);
+            dialog->findChildren<QRadioButton*>().at(answer.type)->click();
+            const QList<std::pair<const char*, QString>> fields = {{"host", answer.host},
+                                                                   {"port", answer.port},
+                                                                   {"url", answer.url},
+                                                                   {"username", answer.username},
+                                                                   {"password", answer.password}};
+            for (const auto& [name, text] : fields)
+                dialog->findChild<QLineEdit*>(name)->setText(text);
+            dialog->findChild<QPushButton*>("btnSave")->click();
+            closed->append(!dialog->isVisible());
+            if (!dialog->isVisible())
+                return;
+        }
+        dialog->findChild<QPushButton*>("btnCancel")->click();
+    });
+}
+
+void triggerConnectionEntry(StartedConsole& console, const QString& entry)
+{
+    for (QAction* action : console.main->findChild<QMenu*>("mConn")->actions())
+        if (action->text() == entry) {
+            action->trigger();
+            return;
+        }
+    qFatal("no entry %s", qPrintable(entry));
+}
+} // namespace
+
+class TestConnections : public QObject {
+    Q_OBJECT
+private slots:
+    void addressRules_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("four groups") << "192.168.1.10" << true;
+        QTest::newRow("two dots") << "192.168.1" << false;
+        QTest::newRow("above 255") << "256.1.1.1" << false;
+        QTest::newRow("empty group") << "1..2.3" << false;
+        QTest::newRow("leading dot") << ".1.2.3" << false;
+        QTest::newRow("five groups, as always") << "1.2.3.4.5" << true;
+        QTest::newRow("four digits") << "1.2.3.1000" << false;
+        QTest::newRow("a name") << "host.example.org" << false;
+        QTest::newRow("a shell") << "1.2.3.4;rm" << false;
+        QTest::newRow("nothing") << "" << false;
+    }
+    void addressRules()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, taken);
+        QCOMPARE(isConnectionAddress(address), taken);
+    }
+
+    void theDialogChecksWhatTheTypeNeeds()
+    {
+        StartedConsole show;
+        QList<bool> closed;
+        answerConnectionDialog(show,
+                               {{"", 0, "127.0.0.1", "1717"},
+                                {"Desk", 0, "192.168.1", "1717"},
+                                {"Desk", 0, "127.0.0.1", "70000"},
+                                {"Desk", 0, "127.0.0.1", ""},
+                                {"Desk", 0, "127.0.0.1", "1717"}},
+                               &closed);
+        triggerConnectionEntry(show, "Create a connection");
+        QCOMPARE(closed, (QList<bool>{false, false, false, false, true}));
+        QCOMPARE(show.fixture.scalar(R"(select "tiponome" from "connessioni" where "id" = 1)")
+                     .toString()
+                     .trimmed(),
+                 QString("TCP"));
+        QCOMPARE(show.fixture.scalar(R"(select "port" from "connessioni" where "id" = 1)").toInt(),
+                 1717);
+
+        closed.clear();
+        answerConnectionDialog(show, {{"Peer", 3, "", ""}}, &closed);
+        triggerConnectionEntry(show, "Create a connection");
+        QCOMPARE(closed, QList<bool>{true}); // another Quillon may wait for its address
+        closed.clear();
+        answerConnectionDialog(
+            show,
+            {{"Web", 2, "", "", "file:///etc/passwd"}, {"Web", 2, "", "", "http://127.0.0.1/cue"}},
+            &closed);
+        triggerConnectionEntry(show, "Create a connection");
+        QCOMPARE(closed, (QList<bool>{false, true}));
+        QCOMPARE(show.fixture.scalar(R"(select count(*) from "connessioni")").toInt(), 3);
+        QCOMPARE(show.main->database().dbConn.integer("id"), 3);
+
+        // Editing keeps the id; deleting asks first.
+        QVERIFY(show.main->database().dbConn.locate("id", 1));
+        closed.clear();
+        answerConnectionDialog(show, {{"Desk 2", 1, "10.0.0.5", "9000"}}, &closed);
+        triggerConnectionEntry(show, "Edit connection");
+        QCOMPARE(show.fixture.scalar(R"(select "tiponome" from "connessioni" where "id" = 1)")
+                     .toString()
+                     .trimmed(),
+                 QString("UDP"));
+        ModalAnswers answers;
+        answers.button("Yes");
+        triggerConnectionEntry(show, "Delete connection");
+        QCOMPARE(answers.seen, QStringList{"Are you sure to delete connection: Desk 2"});
+        QCOMPARE(show.fixture.scalar(R"(select count(*) from "connessioni")").toInt(), 2);
+    }
+
+    void testingAConnection()
+    {
+        Listener tcp;
+        Listener web;
+        QList<QByteArray> requests;
+        connect(&web.server, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket* socket = web.open.last();
+            connect(socket, &QTcpSocket::readyRead, socket, [&web, &requests, socket] {
+                if (!web.received.last().contains("\r\n\r\n"))
+                    return;
+                requests.append(web.received.last());
+                const bool missing = web.received.last().startsWith("GET /missing");
+                socket->write(missing ? "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"
+                                      : "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+                socket->disconnectFromHost();
+            });
+        });
+        const quint16 dead = freePort();
+        const QString site = QStringLiteral("http://127.0.0.1:%1").arg(web.port());
+        StartedConsole show([&](const ShowFixture& fixture) {
+            insertConnection(fixture, 1, 0, "127.0.0.1", tcp.port());
+            insertConnection(fixture, 2, 3, "127.0.0.1", dead);
+            insertConnection(fixture, 3, 2, "", 0, site + "/missing");
+            insertConnection(fixture, 4, 2, "", 0, site + "/cue", "user", "pass");
+            insertConnection(fixture, 5, 2, "", 0, site + "/open");
+        });
+        ModalAnswers answers;
+        for (int id = 1; id <= 5; ++id) {
+            QVERIFY(show.main->database().dbConn.locate("id", id));
+            triggerConnectionEntry(show, "Test connection");
+            QTRY_COMPARE_WITH_TIMEOUT(answers.seen.size(), id, 6000);
+        }
+        QCOMPARE(answers.seen,
+                 (QStringList{"Connection TCP OK", "Connection QVX fail", "Connection HTTP fail",
+                              "Connection HTTP OK", "Connection HTTP OK"}));
+        // Each request with its own row's credentials, and none without.
+        QCOMPARE(requests.size(), 3);
+        QVERIFY(requests.at(1).contains("Authorization: Basic dXNlcjpwYXNz"));
+        QVERIFY(!requests.at(2).contains("Authorization"));
+        QVERIFY(requests.at(2).contains(ConnectionSenders::TestUserAgent.toLatin1()));
+    }
+
+    void theViewerGetsTheAddressAsOneArgument()
+    {
+        QTemporaryDir dir;
+        const QString viewer = dir.filePath("viewer.sh");
+        const QString seen = dir.filePath("seen.txt");
+        QFile script(viewer);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(
+            QStringLiteral("#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > '%1'\n").arg(seen).toUtf8());
+        script.close();
+        script.setPermissions(script.permissions() | QFile::ExeOwner);
+        StartedConsole show([](const ShowFixture& fixture) {
+            insertConnection(fixture, 1, 3, "10.0.0.5", 1717);
+            insertConnection(fixture, 2, 3, "1.2.3.4;touch", 1717);
+        });
+
+        ModalAnswers answers;
+        answers.text(std::nullopt); // "Cancel": nothing changes
+        show.main->mainMenu()->action("File/Set vnc viewer")->trigger();
+        QCOMPARE(show.fixture.settings().readFirstLine(SettingsFile::VncViewer).value_or(""),
+                 QString());
+        answers.text(viewer);
+        show.main->mainMenu()->action("File/Set vnc viewer")->trigger();
+        QCOMPARE(show.fixture.settings().readFirstLine(SettingsFile::VncViewer), viewer);
+
+        triggerConnectionEntry(show, "Vnc connect");
+        const auto written = [&seen] {
+            QFile result(seen);
+            return result.open(QIODevice::ReadOnly) ? result.readAll() : QByteArray();
+        };
+        QTRY_COMPARE(written(), QByteArray("1|10.0.0.5|"));
+
+        QVERIFY(show.main->database().dbConn.locate("id", 2));
+        triggerConnectionEntry(show, "Vnc connect");
+        QCOMPARE(answers.seen.last(),
+                 QString("\"1.2.3.4;touch\" is not an address to connect to."));
+    }
+
+    void anotherQuillonDrivenOverItsCommandServer()
+    {
+        ServedShow peer;
+        StartedConsole console([&](const ShowFixture& fixture) {
+            insertConnection(fixture, 1, 3, "127.0.0.1", peer.port);
+        });
+        console.main->eseguiScript("CONNSEND,1,SETOPACITY.A.100|SETVOLUME.A.30");
+        QTRY_COMPARE(peer.slider("AlphaTrack1")->value(), 155);
+        QTRY_COMPARE(peer.slider("volA")->value(), 70);
+        QCOMPARE(console.child<QSlider>("AlphaTrack1")->value(), 0);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    TestRemote remote;
+    TestConnections connections;
+    return QTest::qExec(&remote, argc, argv) | QTest::qExec(&connections, argc, argv);
+}
 #include "test_remote.moc"
