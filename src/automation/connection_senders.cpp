@@ -124,6 +124,11 @@ private:
             m_http = new QNetworkAccessManager(this);
         const QString where = destination(send.connection);
         QNetworkRequest request{QUrl(send.connection.url)};
+        const QString scheme = request.url().scheme();
+        if (scheme != "http" && scheme != "https") { // never a file or another scheme
+            done(false, where);
+            return;
+        }
         request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
         request.setRawHeader("Accept", ConnectionSenders::Accept.toLatin1());
         request.setTransferTimeout(m_limits.requestMs);

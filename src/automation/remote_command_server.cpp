@@ -75,14 +75,16 @@ std::optional<QStringList> RemoteCommandServer::commandsOf(const QByteArray& lin
 void RemoteCommandServer::accept()
 {
     while (QTcpSocket* client = m_server->nextPendingConnection()) {
-        if (m_pending.size() >= MaxConnections) {
+        if (m_opened.size() >= MaxConnections) {
+            // Whoever waits longest without a whole line gives way: a flood of idle
+            // connections never locks out the desk.
             qCWarning(automationLog).noquote()
-                << "Command server: too many connections; refused" << peerOf(client);
-            client->abort();
-            client->deleteLater();
-            continue;
+                << "Command server: too many connections; closed the oldest, from"
+                << peerOf(m_opened.first());
+            drop(m_opened.first());
         }
         m_pending.insert(client, {});
+        m_opened.append(client);
         connect(client, &QTcpSocket::readyRead, this, [this, client] { read(client); });
         connect(client, &QTcpSocket::disconnected, this, [this, client] { drop(client); });
         // A connection that sends nothing holds no place for ever.
@@ -133,6 +135,7 @@ void RemoteCommandServer::drop(QTcpSocket* client)
 {
     if (!m_pending.remove(client))
         return;
+    m_opened.removeOne(client);
     client->disconnect(this);
     client->abort();
     client->deleteLater();

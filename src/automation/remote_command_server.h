@@ -13,8 +13,9 @@ class QTimer;
 // The TCP command server: a client connects, sends one line of commands ("." may stand for ",",
 // "|" between commands, CR LF or LF at the end) and the connection closes; nothing is sent
 // back. Each whole message is handed over, in the order the lines arrived, to be run; the
-// server keeps listening meanwhile. Over-long lines, idle connections and too many
-// connections at once are cut off; a line without its line feed runs nothing.
+// server keeps listening meanwhile. Over-long lines and idle connections are cut off, and a
+// flood of connections that send nothing gives way to new ones; a line without its line feed
+// runs nothing.
 //
 // User-interface thread only (Qt's sockets do not block it).
 class RemoteCommandServer : public QObject {
@@ -22,7 +23,8 @@ class RemoteCommandServer : public QObject {
 public:
     static constexpr int MaxCommands = 21;
     static constexpr int MaxLineBytes = 4096;
-    static constexpr int MaxConnections = 64;
+    // Connections open at once; a new one beyond this closes the one open longest.
+    static constexpr int MaxConnections = 256;
     static constexpr int IdleMs = 5000;
 
     // Receives each message: its commands as script lines, and the sender as "address:port".
@@ -49,4 +51,5 @@ private:
     Deliver m_deliver;
     QTcpServer* m_server;
     QHash<QTcpSocket*, QByteArray> m_pending; // what each open connection has sent so far
+    QList<QTcpSocket*> m_opened;              // the open connections, oldest first
 };

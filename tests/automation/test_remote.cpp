@@ -196,6 +196,23 @@ private slots:
         QCOMPARE(show.main->runner().idle(), true);
     }
 
+    void idleConnectionsGiveWayToNewOnes()
+    {
+        ServedShow show;
+        QList<QTcpSocket*> idle;
+        int connected = 0;
+        for (int i = 0; i < RemoteCommandServer::MaxConnections + 10; ++i) {
+            auto* client = new QTcpSocket(show.main);
+            connect(client, &QTcpSocket::connected, this, [&connected] { ++connected; });
+            client->connectToHost(QHostAddress::LocalHost, show.port);
+            idle.append(client);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(connected, int(idle.size()), 10000);
+        show.send("SETVOLUME.A.25\r\n");
+        QTRY_COMPARE(show.slider("volA")->value(), 75);
+        QTRY_COMPARE(idle.first()->state(), QAbstractSocket::UnconnectedState); // the oldest
+    }
+
     void theSwitchAndThePort()
     {
         ServedShow show;
