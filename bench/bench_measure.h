@@ -1,0 +1,119 @@
+#pragma once
+
+// What the console benchmarks measure with: percentiles, the process's memory, the event loop
+// running for a while, and a window's opacity as the X server has it.
+#include <QEventLoop>
+#include <QList>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+using Clock = std::chrono::steady_clock;
+
+inline double percentile(QList<double> values, double p)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values.at(std::min<qsizetype>(values.size() - 1, qsizetype(p * values.size())));
+}
+
+inline void report(const char* what, const QList<double>& ms)
+{
+    std::printf("%s: %d samples, median %.2f ms, 99th percentile %.2f ms, largest %.2f ms\n", what,
+                int(ms.size()), percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 1.0));
+}
+
+inline long residentKiB()
+{
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Runs the event loop for a while.
+inline void pause(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Watches a window's _NET_WM_WINDOW_OPACITY on the X server from a connection of its own and
+// keeps the time of every change.
+class OpacityWatch {
+public:
+    explicit OpacityWatch(xcb_window_t window)
+        : m_window(window)
+    {
+        m_connection = xcb_connect(nullptr, nullptr);
+        const char name[] = "_NET_WM_WINDOW_OPACITY";
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, sizeof name - 1, name), nullptr);
+        m_atom = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(atom);
+        m_thread = std::thread([this] { watch(); });
+    }
+    ~OpacityWatch()
+    {
+        m_stop = true;
+        m_thread.join();
+        xcb_disconnect(m_connection);
+    }
+    // The first change at or after `since`.
+    std::optional<Clock::time_point> changeAfter(Clock::time_point since)
+    {
+        std::lock_guard lock(m_mutex);
+        for (const Clock::time_point& at : m_changes)
+            if (at >= since)
+                return at;
+        return std::nullopt;
+    }
+
+private:
+    void watch()
+    {
+        std::optional<uint32_t> last;
+        while (!m_stop) {
+            xcb_get_property_reply_t* reply = xcb_get_property_reply(
+                m_connection,
+                xcb_get_property(m_connection, 0, m_window, m_atom, XCB_ATOM_CARDINAL, 0, 1),
+                nullptr);
+            const auto now = Clock::now();
+            // A window without the property is opaque.
+            const uint32_t value = reply && xcb_get_property_value_length(reply) == 4
+                                       ? *static_cast<uint32_t*>(xcb_get_property_value(reply))
+                                       : 0xffffffffu;
+            if (last && *last != value) {
+                std::lock_guard lock(m_mutex);
+                m_changes.append(now);
+            }
+            last = value;
+            std::free(reply);
+        }
+    }
+
+    xcb_connection_t* m_connection;
+    xcb_window_t m_window;
+    xcb_atom_t m_atom = XCB_ATOM_NONE;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    QList<Clock::time_point> m_changes;
+};
+
+inline double msBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
