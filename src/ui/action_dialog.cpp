@@ -18,21 +18,12 @@ ActionDialog::ActionDialog(QWidget* parent)
     m_name->setMaxLength(25);
     m_script = named<QPlainTextEdit>("script", this);
     m_script->setLineWrapMode(QPlainTextEdit::NoWrap);
-    auto* save = namedButton("btnSave", "SAVE", this);
-    auto* cancel = namedButton("btnCancel", "CANCEL", this);
-    connect(save, &QPushButton::clicked, this, &ActionDialog::save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel("Action name", this));
     layout->addWidget(m_name);
     layout->addWidget(new QLabel("Script", this));
     layout->addWidget(m_script, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(saveCancelRow(this, &ActionDialog::save));
     resize(420, 360);
 }
 

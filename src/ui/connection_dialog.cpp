@@ -62,15 +62,6 @@ ConnectionDialog::ConnectionDialog(QWidget* parent)
     http->addRow("User name", m_username);
     http->addRow("Password", m_password);
 
-    auto* save = namedButton("btnSave", "SAVE", this);
-    auto* cancel = namedButton("btnCancel", "CANCEL", this);
-    connect(save, &QPushButton::clicked, this, &ConnectionDialog::save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
-
     auto* layout = new QVBoxLayout(this);
     auto* name = new QFormLayout;
     name->addRow("Connection name", m_name);
@@ -78,7 +69,7 @@ ConnectionDialog::ConnectionDialog(QWidget* parent)
     layout->addWidget(types);
     layout->addWidget(m_tcpUdp);
     layout->addWidget(m_http);
-    layout->addLayout(buttons);
+    layout->addLayout(saveCancelRow(this, &ConnectionDialog::save));
 }
 
 void ConnectionDialog::chooseType(int type)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDialog>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -25,4 +27,19 @@ inline QPushButton* namedButton(const char* name, const QString& caption, QWidge
     button->setText(caption);
     button->setCheckable(toggle);
     return button;
+}
+
+// "SAVE" and "CANCEL" at the right of a dialog: "SAVE" runs `save` (which decides whether the
+// dialog closes), "CANCEL" closes it with a cancel result.
+template <class D> QHBoxLayout* saveCancelRow(D* dialog, void (D::*save)())
+{
+    auto* saveButton = namedButton("btnSave", "SAVE", dialog);
+    auto* cancel = namedButton("btnCancel", "CANCEL", dialog);
+    QObject::connect(saveButton, &QPushButton::clicked, dialog, save);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(saveButton);
+    row->addWidget(cancel);
+    return row;
 }
