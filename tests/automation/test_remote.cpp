@@ -402,6 +402,10 @@ private slots:
         QVERIFY(requests.at(1).contains("Authorization: Basic dXNlcjpwYXNz"));
         QVERIFY(!requests.at(2).contains("Authorization"));
         QVERIFY(requests.at(2).contains(ConnectionSenders::TestUserAgent.toLatin1()));
+        // From the first test on, CONNSEND's requests say the same.
+        show.main->eseguiScript("CONNSEND,5");
+        QTRY_COMPARE(requests.size(), 4);
+        QVERIFY(requests.at(3).contains(ConnectionSenders::TestUserAgent.toLatin1()));
     }
 
     void theViewerGetsTheAddressAsOneArgument()
