@@ -1,5 +1,6 @@
 // The script language and the runner over a console that records what they do to it.
 #include "automation/action_runner.h"
+#include "automation/control_commands.h"
 #include "automation/log_capture.h"
 #include "automation/recording_console.h"
 #include "automation/script_interpreter.h"
@@ -175,6 +176,33 @@ private slots:
         QVERIFY(!script.console.meters);
         script.interpreter.eseguiScript("PLAY");
         QVERIFY(script.console.meters);
+    }
+
+    void theTenControlCommands_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("opacity") << "OpacityB" << 254 << QStringList{"bar B Opacity 1"};
+        QTest::newRow("volume, MIDI 127") << "VolumeA" << 254 << QStringList{"bar A Volume 0"};
+        QTest::newRow("volume, MIDI 30") << "VolumeA" << 60 << QStringList{"bar A Volume 70"};
+        QTest::newRow("saturation, DMX 255")
+            << "SaturationB" << 255 << QStringList{"bar B Saturation 0"};
+        QTest::newRow("hue at 0, clamped") << "HueA" << 0 << QStringList{"bar A Hue 100"};
+        QTest::newRow("hue, MIDI 64") << "HueA" << 128 << QStringList{"bar A Hue -1"};
+        QTest::newRow("brightness, clamped")
+            << "BrightnessB" << 254 << QStringList{"bar B Brightness -100"};
+        QTest::newRow("names are exact") << "volumeA" << 10 << QStringList{};
+        QTest::newRow("unknown") << "SpeedA" << 10 << QStringList{};
+    }
+    void theTenControlCommands()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, value);
+        QFETCH(QStringList, calls);
+        Script script;
+        QCOMPARE(eseguiComando(script.console, command, value), !calls.isEmpty());
+        QCOMPARE(script.console.calls, calls);
     }
 
     void theRunnerRunsTheLinesInOrder()
