@@ -17,6 +17,7 @@ int main(int argc, char* argv[])
 
     PlatformServices services;
     services.capture = std::make_unique<SystemCaptureDevices>();
+    services.midi = std::make_unique<SystemMidiInput>();
     Console console(SettingsFiles(SettingsFiles::defaultCacheDir()), std::move(services));
     if (!console.start())
         return 1;

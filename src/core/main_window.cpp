@@ -1,12 +1,14 @@
 #include "core/main_window.h"
 
 #include "automation/connection_senders.h"
+#include "automation/control_commands.h"
 #include "automation/remote_command_server.h"
 #include "automation/script_interpreter.h"
 #include "channels/channel_mixer.h"
 #include "channels/channel_panel.h"
 #include "channels/mixer_panel.h"
 #include "channels/transport_bar.h"
+#include "control/midi_mapping.h"
 #include "core/console_controls.h"
 #include "core/console_keys.h"
 #include "core/desktop_settings.h"
@@ -415,6 +417,9 @@ std::optional<std::pair<QString, QString>> MainWindow::askAction(const QString& 
 void MainWindow::wireMenus()
 {
     connect(m_menu->closeQuillon(), &QAction::triggered, this, &QWidget::close);
+    connect(m_menu->midiActive(), &QAction::triggered, this, &MainWindow::midiActiveClicked);
+    connect(m_menu->action("Communications/Refresh Midi Device"), &QAction::triggered, this,
+            &MainWindow::fillMidiDevices);
     // Console modes: each ignores a click on the mode already chosen.
     // Full screen, the playlist buttons fill the height of the lower-right pages.
     connect(m_menu->action("Options/Interface/Fullscreen mode"), &QAction::triggered, this, [this] {
@@ -770,6 +775,9 @@ bool MainWindow::FormCreate()
 
 void MainWindow::fillMidiDevices()
 {
+    // An open device is closed first: its port would hide the others' names.
+    if (m_services.midi)
+        m_services.midi->close();
     QMenu* devices = m_menu->midiDevice();
     devices->clear();
     m_menu->midiActive()->setChecked(false);
@@ -784,11 +792,70 @@ void MainWindow::fillMidiDevices()
     for (int i = 0; i < names.size(); ++i) {
         QAction* entry = devices->addAction(QStringLiteral("%1 (ID %2)").arg(names.at(i)).arg(i));
         entry->setData(i);
+        entry->setProperty("device", names.at(i));
         entry->setCheckable(true);
         group->addAction(entry);
+        connect(entry, &QAction::triggered, this, [this, entry] {
+            // The device changes only while MIDI is off.
+            if (m_services.midi->isOpen()) {
+                for (QAction* other : m_menu->midiDevice()->actions())
+                    other->setChecked(other->data() == m_menu->midiActive()->data());
+                return;
+            }
+            m_menu->midiActive()->setData(entry->data());
+        });
     }
     devices->actions().last()->setChecked(true);
     m_menu->midiActive()->setData(int(names.size() - 1));
+}
+
+void MainWindow::midiActiveClicked(bool on)
+{
+    if (!m_services.midi)
+        return;
+    if (!on) {
+        m_services.midi->close();
+        return;
+    }
+    const int number = m_menu->midiActive()->data().toInt();
+    QString name;
+    for (QAction* entry : m_menu->midiDevice()->actions())
+        if (entry->data().toInt() == number)
+            name = entry->property("device").toString();
+    if (const auto error = m_services.midi->open(number, name, [this] { OnMidiInput(); })) {
+        m_menu->midiActive()->setChecked(false); // shown as it is: not open
+        showError(*error);
+    }
+}
+
+void MainWindow::OnMidiInput()
+{
+    if (!m_services.midi || !m_services.midi->isOpen())
+        return;
+    QList<MidiMappingRow> rows;
+    const ReadDataset& map = m_database.rMIDI;
+    for (int row = 0; row < map.count(); ++row)
+        rows.append({map.textAt(row, "codice"), map.textAt(row, "tipo"),
+                     map.valueAt(row, "esegui").toInt(), map.valueAt(row, "midi1").toInt(),
+                     map.valueAt(row, "midi2").toInt(), map.valueAt(row, "midi3").toInt()});
+    // A bounded batch a turn: a flooding fader never holds the pictures.
+    constexpr int Batch = 64;
+    for (int taken = 0; taken < Batch; ++taken) {
+        const auto event = m_services.midi->take(); // out of the buffer before anything fails
+        if (!event)
+            return;
+        try {
+            const MidiMatch match = matchMidi(rows, *event);
+            if (match.action)
+                m_runner->runAction(*match.action, ActionRunner::Source::Midi);
+            if (match.command)
+                eseguiComando(*m_controls, *match.command, match.value);
+        } catch (const std::exception& error) {
+            qWarning().noquote() << "MIDI message" << Qt::hex << event->status << ":"
+                                 << error.what();
+        }
+    }
+    QTimer::singleShot(0, this, &MainWindow::OnMidiInput); // the rest after the event loop
 }
 
 void MainWindow::FormShow(const ConsoleWindows& windows)

@@ -176,6 +176,10 @@ private:
     void readShowAgain();
     std::optional<QString> readSetting(const QString& name, const QString& fallback);
     void fillMidiDevices();
+    // "Midi Active": the chosen device opens (or the error shows and the entry unticks).
+    void midiActiveClicked(bool on);
+    // Messages wait: the MIDI map runs their actions and control commands.
+    void OnMidiInput();
     void FormCloseQuery();
     void FormClose();
     void FormDestroy();

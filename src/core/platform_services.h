@@ -1,9 +1,12 @@
 #pragma once
 
+#include "control/midi_event_buffer.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Devices and libraries the console asks for at start-up. The components that talk to them
 // live elsewhere (MIDI, capture devices, Art-Net); the console only needs these questions.
@@ -15,6 +18,17 @@ public:
     virtual ~MidiInputDevices() = default;
     // Product names of the MIDI input devices, by device number.
     virtual QStringList productNames() = 0;
+    // Opens the device of this number if it still has this name and starts input; the
+    // error's text otherwise. `waiting` is called on the user-interface thread when messages
+    // wait.
+    virtual std::optional<QString> open(int number, const QString& name,
+                                        std::function<void()> waiting) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // The next message that waits.
+    virtual std::optional<MidiEvent> take() = 0;
+    // Messages lost because the console could not take them in time.
+    virtual uint64_t overflows() const = 0;
 };
 
 class CaptureDevices {

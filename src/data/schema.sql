@@ -268,12 +268,14 @@ END^
 SET TERM ; ^
 
 -- Initial content: one full-frame stage and the fixed control rows of the MIDI and DMX maps.
--- Control rows start unmapped (0, 0, 0), the same state that "FACTORY RESET" gives them.
+-- The MIDI control rows start on channel 16, which no message carries, so that a fresh show
+-- does not react to Bank Select 0 on channel 1 (sent by many keyboards with every program
+-- change); "FACTORY RESET" sets them to 0, 0, 0.
 INSERT INTO "layout" VALUES ('Main', 1, '', 1920, 1080, 0, 0, 0, 0, 0,
   0, 0, 1920, 1080, 0, 0, 0, 1920, 1080, 0, 1, 0, 0, 3, 0, 3, 0);
 
 INSERT INTO "midi" ("codice", "tipo", "esegui", "fisso", "midi1", "midi2", "midi3")
-  SELECT 'Command', "tipo", 0, 1, 0, 0, 0 FROM (
+  SELECT 'Command', "tipo", 0, 1, 16, 0, 0 FROM (
     SELECT 1 AS "n", 'OpacityA' AS "tipo" FROM RDB$DATABASE UNION ALL
     SELECT 2, 'OpacityB' FROM RDB$DATABASE UNION ALL
     SELECT 3, 'VolumeA' FROM RDB$DATABASE UNION ALL

@@ -1,26 +1,15 @@
 // The MIDI input on a real JACK server (dummy back-end) with a real RtMidi sender.
+#include "control/jack_sender.h"
 #include "control/midi_input.h"
 
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 
 class TestMidiInput : public QObject {
     Q_OBJECT
-    QProcess m_jack;
-    QProcess m_sender;
+    std::unique_ptr<JackSender> m_jack;
 
-    // Sends lines to the sender and waits until it has sent them.
-    void send(const QByteArray& lines)
-    {
-        m_sender.write(lines);
-        const int wanted = int(lines.count('\n'));
-        int sent = 0;
-        while (sent < wanted && m_sender.waitForReadyRead(3000))
-            sent += int(m_sender.readAllStandardOutput().count("sent"));
-        QCOMPARE(sent, wanted);
-    }
+    void send(const QByteArray& lines) { QVERIFY(m_jack->send(lines)); }
 
     QList<MidiEvent> drain(MidiInput& input)
     {
@@ -42,32 +31,13 @@ class TestMidiInput : public QObject {
 private slots:
     void initTestCase()
     {
-        const QString jackd = QStandardPaths::findExecutable("jackd");
-        if (jackd.isEmpty())
+        m_jack = std::make_unique<JackSender>();
+        if (m_jack->why == "no jackd")
             QSKIP("needs jackd (the test command installs it)");
-        m_jack.start(jackd, {"--no-realtime", "-d", "dummy", "-r", "48000", "-p", "256"});
-        QVERIFY(m_jack.waitForStarted());
-        // The sender says "ready" once the server runs and its port exists; until the server
-        // is up it ends at once, and is started again.
-        QByteArray said;
-        for (int attempt = 0; attempt < 40 && !said.contains("ready"); ++attempt) {
-            if (m_sender.state() == QProcess::NotRunning) {
-                QTest::qWait(250);
-                m_sender.start(QStringLiteral(MIDI_SENDER), QStringList{});
-            }
-            m_sender.waitForReadyRead(250);
-            said += m_sender.readAllStandardOutput();
-        }
-        QVERIFY2(said.contains("ready"), m_sender.readAllStandardError().constData());
+        QVERIFY2(m_jack->ready, m_jack->why.constData());
     }
 
-    void cleanupTestCase()
-    {
-        m_sender.closeWriteChannel();
-        m_sender.waitForFinished(3000);
-        m_jack.terminate();
-        m_jack.waitForFinished(3000);
-    }
+    void cleanupTestCase() { m_jack.reset(); }
 
     void messagesArriveAsTheySentThem()
     {

@@ -25,6 +25,14 @@ struct FakeMidi : MidiInputDevices {
     {
     }
     QStringList productNames() override { return names; }
+    std::optional<QString> open(int, const QString&, std::function<void()>) override
+    {
+        return QString("not in this test");
+    }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    std::optional<MidiEvent> take() override { return std::nullopt; }
+    uint64_t overflows() const override { return 0; }
 };
 
 struct FakeCapture : CaptureDevices {
