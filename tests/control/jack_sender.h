@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
+#include <memory>
 
 // A JACK server on its dummy back-end and the RtMidi test sender on it, for as long as this
 // lives. `ready` is false (and `why` says why) when they could not be started.
@@ -59,3 +60,15 @@ struct JackSender {
         return sent == wanted;
     }
 };
+
+// For a test's initTestCase: starts the server and the sender; skips the test without jackd
+// and fails it when they do not come up. False when the test cannot go on.
+inline bool startJackSender(std::unique_ptr<JackSender>& jack)
+{
+    jack = std::make_unique<JackSender>();
+    if (jack->why == "no jackd")
+        QTest::qSkip("needs jackd (the test command installs it)", __FILE__, __LINE__);
+    else if (!jack->ready)
+        QTest::qFail(jack->why.constData(), __FILE__, __LINE__);
+    return jack->ready;
+}

@@ -29,13 +29,7 @@ class TestMidiInput : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_jack = std::make_unique<JackSender>();
-        if (m_jack->why == "no jackd")
-            QSKIP("needs jackd (the test command installs it)");
-        QVERIFY2(m_jack->ready, m_jack->why.constData());
-    }
+    void initTestCase() { startJackSender(m_jack); }
 
     void cleanupTestCase() { m_jack.reset(); }
 
