@@ -384,10 +384,10 @@ QWidget* ChannelPanel::buildSwitches()
                                       m_flipOn,     m_filterOn,  filterOff};
     for (int i = 0; i < row1.size(); ++i)
         layout->addWidget(row1.at(i), 0, i);
-    const QList<QPushButton*> row2 = {m_deinterlace,
-                                      namedButton(n.stepFrame, "STEP FRAME", switches),
-                                      namedButton(n.saveClip, "SAVE TO CLIP", switches),
-                                      namedButton(n.resetAll, "RESET ALL", switches), m_muteToggle};
+    m_resetAll = namedButton(n.resetAll, "RESET ALL", switches);
+    const QList<QPushButton*> row2 = {
+        m_deinterlace, namedButton(n.stepFrame, "STEP FRAME", switches),
+        namedButton(n.saveClip, "SAVE TO CLIP", switches), m_resetAll, m_muteToggle};
     for (int i = 0; i < row2.size(); ++i)
         layout->addWidget(row2.at(i), 1, i == 0 ? 0 : i + 1, 1, i == 0 ? 2 : 1);
     return switches;

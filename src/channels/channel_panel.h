@@ -83,6 +83,11 @@ public:
     QPushButton* volumeMaxIcon() const { return m_volumeMax; }
     QPushButton* muteIcon() const { return m_mute; }
     QPushButton* muteButton() const { return m_muteToggle; }
+    QPushButton* resetAllButton() const { return m_resetAll; }
+    // The colour bars: brightness (-100..100), saturation (0..100), hue (-100..100).
+    QSlider* brightnessBar() const { return m_brightness; }
+    QSlider* saturationBar() const { return m_saturation; }
+    QSlider* hueBar() const { return m_hue; }
     QPushButton* filterOnButton() const { return m_filterOn; }
     QPushButton* deinterlaceButton() const { return m_deinterlace; }
     QPushButton* previewOnButton() const { return m_previewOn; }
@@ -126,6 +131,7 @@ private:
     QLabel* m_speedReadout;
     QPushButton* m_speedReset;
     QPushButton* m_muteToggle;
+    QPushButton* m_resetAll;
     QPushButton* m_filterOn;
     QPushButton* m_deinterlace;
     QPushButton* m_flipOff;

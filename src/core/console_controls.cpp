@@ -11,7 +11,8 @@
 #include <QSlider>
 
 namespace {
-// Player A's name, then Player B's, in the order of the enumerations.
+// The console names of the controls, Player A's then Player B's, in the order of the
+// enumerations; they name what is missing.
 const char* const barNames[2][6] = {{"AlphaTrack1", "b", "s", "h", "volA", "TrackBarA"},
                                     {"AlphaTrack2", "bb", "ss", "hh", "volB", "TrackBarB"}};
 const char* const channelButtonNames[2][5] = {
@@ -28,35 +29,37 @@ int index(int channel)
 }
 } // namespace
 
-template <class T> T* ConsoleControls::resolve(const QString& name)
-{
-    T* found = m_console.findChild<T*>(name);
-    if (!found)
-        m_unresolved.append(name);
-    return found;
-}
-
-ConsoleControls::ConsoleControls(QWidget& console, ChannelState& state, PlaybackChannels& channels,
+ConsoleControls::ConsoleControls(Controls controls, ChannelState& state, PlaybackChannels& channels,
                                  ShowDatabase& database, Hooks hooks)
-    : m_console(console)
+    : m_controls(controls)
     , m_state(state)
     , m_channels(channels)
     , m_database(database)
     , m_hooks(std::move(hooks))
 {
+}
+
+QStringList ConsoleControls::unresolved() const
+{
+    QStringList missing;
+    const auto check = [&missing](const void* control, const char* name) {
+        if (!control)
+            missing.append(QString::fromLatin1(name));
+    };
     for (int c = 0; c < 2; ++c) {
         for (int b = 0; b < 6; ++b)
-            m_bars[c][b] = resolve<QSlider>(barNames[c][b]);
+            check(m_controls.bars[c][b], barNames[c][b]);
         for (int b = 0; b < 5; ++b)
-            m_channelButtons[c][b] = resolve<QAbstractButton>(channelButtonNames[c][b]);
+            check(m_controls.channelButtons[c][b], channelButtonNames[c][b]);
     }
     for (int b = 0; b < 8; ++b)
-        m_buttons[b] = resolve<QAbstractButton>(buttonNames[b]);
+        check(m_controls.buttons[b], buttonNames[b]);
     for (int s = 0; s < 2; ++s)
-        m_switches[s] = resolve<QAbstractButton>(switchNames[s]);
-    m_gridCounts[0] = resolve<QLabel>("gridH");
-    m_gridCounts[1] = resolve<QLabel>("gridV");
-    m_actionsActivated = resolve<QAbstractButton>("chkActionActivated");
+        check(m_controls.switches[s], switchNames[s]);
+    check(m_controls.gridCounts[0], "gridH");
+    check(m_controls.gridCounts[1], "gridV");
+    check(m_controls.actionsActivated, "chkActionActivated");
+    return missing;
 }
 
 int ConsoleControls::selectedChannel() const
@@ -100,7 +103,7 @@ qint64 ConsoleControls::clipDuration(int channel) const
 
 QSlider* ConsoleControls::bar(int channel, Bar which) const
 {
-    return m_bars[index(channel)][int(which)];
+    return m_controls.bars[index(channel)][int(which)];
 }
 
 int ConsoleControls::barValue(int channel, Bar which) const
@@ -121,18 +124,18 @@ void ConsoleControls::setBar(int channel, Bar which, int value)
 void ConsoleControls::click(int channel, ChannelButton button)
 {
     // A two-state button changes its state with the click, as under the operator's hand.
-    m_channelButtons[index(channel)][int(button)]->click();
+    m_controls.channelButtons[index(channel)][int(button)]->click();
 }
 
 void ConsoleControls::click(Button button)
 {
-    m_buttons[int(button)]->click();
+    m_controls.buttons[int(button)]->click();
 }
 
 void ConsoleControls::setSwitch(Switch which, std::optional<bool> on)
 {
     // The click turns the switch over: it starts from the other state to end in this one.
-    QAbstractButton* button = m_switches[int(which)];
+    QAbstractButton* button = m_controls.switches[int(which)];
     const bool target = on.value_or(button->isChecked());
     button->setChecked(!target);
     button->click();
@@ -140,8 +143,8 @@ void ConsoleControls::setSwitch(Switch which, std::optional<bool> on)
 
 void ConsoleControls::setGridCounts(int horizontal, int vertical)
 {
-    m_gridCounts[0]->setNum(horizontal);
-    m_gridCounts[1]->setNum(vertical);
+    m_controls.gridCounts[0]->setNum(horizontal);
+    m_controls.gridCounts[1]->setNum(vertical);
 }
 
 QVariant ConsoleControls::cursor(List list) const
@@ -192,7 +195,7 @@ std::optional<QString> ConsoleControls::actionScript(int id) const
 
 bool ConsoleControls::actionsActivated() const
 {
-    return m_actionsActivated->isChecked();
+    return m_controls.actionsActivated->isChecked();
 }
 
 void ConsoleControls::setLevelMeters(bool on)

@@ -9,13 +9,12 @@ class PlaybackChannels;
 class QAbstractButton;
 class QLabel;
 class QSlider;
-class QWidget;
 class ShowDatabase;
 struct ChannelState;
 
-// The console control interface over the real console: its controls are found once, by the
-// names the console gives them, when the console has been built; every command then sets
-// those controls and fires their handlers as the operator's gesture does.
+// The console control interface over the real console: the composition root hands over the
+// regions' controls once, when the console has been built; every command then sets those
+// controls and fires their handlers as the operator's gesture does.
 class ConsoleControls : public ConsoleControl {
 public:
     struct Hooks {
@@ -23,11 +22,21 @@ public:
         std::function<void(bool on)> setLevelMeters;
     };
 
-    ConsoleControls(QWidget& console, ChannelState& state, PlaybackChannels& channels,
+    // Indexed by channel - 1 and by the enumerations' order.
+    struct Controls {
+        QSlider* bars[2][6] = {};
+        QAbstractButton* channelButtons[2][5] = {};
+        QAbstractButton* buttons[8] = {};
+        QAbstractButton* switches[2] = {};
+        QLabel* gridCounts[2] = {}; // columns, rows
+        QAbstractButton* actionsActivated = nullptr;
+    };
+
+    ConsoleControls(Controls controls, ChannelState& state, PlaybackChannels& channels,
                     ShowDatabase& database, Hooks hooks);
 
-    // The names of controls the console did not have (empty in a complete console).
-    const QStringList& unresolved() const { return m_unresolved; }
+    // The console names of controls that were not handed over (none in a complete console).
+    QStringList unresolved() const;
 
     int selectedChannel() const override;
     void setSelectedChannel(int channel) override;
@@ -53,21 +62,11 @@ public:
     void setLevelMeters(bool on) override;
 
 private:
-    template <class T> T* resolve(const QString& name);
     QSlider* bar(int channel, Bar bar) const;
 
-    QWidget& m_console;
+    Controls m_controls;
     ChannelState& m_state;
     PlaybackChannels& m_channels;
     ShowDatabase& m_database;
     Hooks m_hooks;
-    QStringList m_unresolved;
-
-    // Indexed by channel - 1 and by the enumerations' order.
-    QSlider* m_bars[2][6] = {};
-    QAbstractButton* m_channelButtons[2][5] = {};
-    QAbstractButton* m_buttons[8] = {};
-    QAbstractButton* m_switches[2] = {};
-    QLabel* m_gridCounts[2] = {};
-    QAbstractButton* m_actionsActivated = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "channels/channel_mixer.h"
 #include "channels/channel_panel.h"
 #include "channels/mixer_panel.h"
+#include "channels/position_bar.h"
 #include "channels/transport_bar.h"
 #include "control/midi_mapping.h"
 #include "core/console_controls.h"
@@ -58,9 +59,11 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSlider>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 QString localIPv4Address()
@@ -158,7 +161,8 @@ void MainWindow::buildConsole()
     };
     m_pagina->addTab(m_stagePage, "Stage");
     m_pagina->addTab(scrolling(m_liveVideo), "Live Video");
-    auto* testPatterns = new TestPatternPage(m_pagina);
+    m_testPatterns = new TestPatternPage(m_pagina);
+    TestPatternPage* testPatterns = m_testPatterns;
     m_pagina->addTab(scrolling(testPatterns), "Test Pattern");
     m_pagina->addTab(scrolling(m_preferences), "Preferences");
     m_pagina->addTab(scrolling(m_clipInformation), "Clip information");
@@ -265,8 +269,31 @@ void MainWindow::buildConsole()
 
 void MainWindow::buildAutomation()
 {
+    // What commands press and move, handed over by the regions that own it.
+    ConsoleControls::Controls controls;
+    for (const int c : {1, 2}) {
+        ChannelPanel* p = panel(c);
+        const MixerPanel::ChannelMix& mix = m_mixer->channel(c);
+        const QList<QSlider*> bars = {p->alphaSlider(), p->brightnessBar(), p->saturationBar(),
+                                      p->hueBar(),      p->volumeSlider(),  p->positionBar()};
+        const QList<QAbstractButton*> buttons = {mix.dissolve, mix.cut, p->resetAllButton(),
+                                                 p->speedReset(), p->muteButton()};
+        std::copy(bars.begin(), bars.end(), controls.bars[c - 1]);
+        std::copy(buttons.begin(), buttons.end(), controls.channelButtons[c - 1]);
+    }
+    // "OFF", the bars, the grey scales, "GRID", "CIRCLE": as the pattern page lists them.
+    const QList<QAbstractButton*>& patterns = m_testPatterns->patternButtons();
+    const QList<QAbstractButton*> buttons = {m_transport->load(), patterns.at(0), patterns.at(1),
+                                             patterns.at(2),      patterns.at(3), patterns.at(4),
+                                             patterns.at(6),      patterns.at(5)};
+    std::copy(buttons.begin(), buttons.end(), controls.buttons);
+    controls.switches[0] = m_transport->playAfterLoad();
+    controls.switches[1] = m_stagePage->controls().stageActive;
+    controls.gridCounts[0] = m_testPatterns->gridColumns();
+    controls.gridCounts[1] = m_testPatterns->gridRows();
+    controls.actionsActivated = m_preferences->checks().actionActivated;
     m_controls = std::make_unique<ConsoleControls>(
-        *this, state(), *m_channels, m_database,
+        controls, state(), *m_channels, m_database,
         ConsoleControls::Hooks{[this](int channel) { ApplyClipStage(channel); },
                                [this](bool on) { setLevelMeters(on); }});
     m_senders = new ConnectionSenders(this);

@@ -41,6 +41,7 @@ class PreferencesPage;
 class QFileDialog;
 class QTabWidget;
 class StagePage;
+class TestPatternPage;
 class TextPrompt;
 class TransportBar;
 
@@ -222,6 +223,7 @@ private:
     LibraryPages* m_library = nullptr;
     QTabWidget* m_pagina = nullptr; // lower right: Stage, Live Video, ...
     StagePage* m_stagePage = nullptr;
+    TestPatternPage* m_testPatterns = nullptr;
     LiveVideoPage* m_liveVideo = nullptr;
     PreferencesPage* m_preferences = nullptr;
     ClipInformationPage* m_clipInformation = nullptr;

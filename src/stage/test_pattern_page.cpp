@@ -61,10 +61,10 @@ TestPatternPage::TestPatternPage(QWidget* parent)
     auto* gridOptions = new QGroupBox("   GRID OPTION   ", this);
     gridOptions->setObjectName("gGrid");
     auto* gridLayout = new QGridLayout(gridOptions);
-    stepper(gridLayout, 0, "Horizontal", number("gridH", "10", gridOptions), "btnHmeno", "btnHpiu",
-            1, gridOptions);
-    stepper(gridLayout, 1, "Vertical", number("gridV", "10", gridOptions), "btnVmeno", "btnVpiu", 3,
-            gridOptions);
+    m_gridColumns = number("gridH", "10", gridOptions);
+    m_gridRows = number("gridV", "10", gridOptions);
+    stepper(gridLayout, 0, "Horizontal", m_gridColumns, "btnHmeno", "btnHpiu", 1, gridOptions);
+    stepper(gridLayout, 1, "Vertical", m_gridRows, "btnVmeno", "btnVpiu", 3, gridOptions);
     gridOptions->setEnabled(false);
 
     auto* ledOptions = new QGroupBox("   LED WALL PATTERN   ", this);

@@ -28,9 +28,9 @@ ActionPad::ActionPad(ReadDataset& actions, QWidget* parent)
 void ActionPad::reload()
 {
     // A tile may be the one whose click is being handled: it goes when the event loop is back.
+    m_byId.clear();
     while (QLayoutItem* item = m_grid->takeAt(0)) {
         item->widget()->hide();
-        item->widget()->setObjectName({});
         item->widget()->deleteLater();
         delete item;
     }
@@ -50,10 +50,6 @@ void ActionPad::reload()
         (new QVBoxLayout(tile))->addWidget(name);
         connect(tile, &QPushButton::clicked, this, [this, id] { emit tileClicked(id); });
         m_grid->addWidget(tile, row / Columns, row % Columns);
+        m_byId.insert(id, tile);
     }
-}
-
-QWidget* ActionPad::tile(int id) const
-{
-    return m_tiles->findChild<QWidget*>(QStringLiteral("action%1").arg(id));
 }

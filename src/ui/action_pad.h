@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QScrollArea>
 
 class QGridLayout;
@@ -19,7 +20,7 @@ public:
     // Shows the actions as they were read last.
     void reload();
     // The tile of the action with this id; null when there is none.
-    QWidget* tile(int id) const;
+    QWidget* tile(int id) const { return m_byId.value(id); }
 
 signals:
     void tileClicked(int id);
@@ -28,4 +29,5 @@ private:
     ReadDataset& m_actions;
     QWidget* m_tiles;
     QGridLayout* m_grid;
+    QHash<int, QWidget*> m_byId; // the tiles shown, by action id
 };
