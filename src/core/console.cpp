@@ -6,6 +6,7 @@
 #include "ui/action_dialog.h"
 #include "ui/action_pad.h"
 #include "ui/connection_dialog.h"
+#include "ui/control_mapper.h"
 #include "ui/text_prompt.h"
 
 #include <QDialog>
@@ -57,10 +58,19 @@ bool Console::start()
         outputs[i] = window.get();
         m_windows.push_back(std::move(window));
     }
-    m_windows.push_back(makeWindow<QDialog>("elencoMIDI", "MIDI Mapper"));
-    m_windows.push_back(makeWindow<QDialog>("elencoDMX", "DMX Mapper"));
-    m_main->FormShow({window("filtri"), fAzioni, addAction, addConnection, nuovoTesto, outputs[0],
-                      outputs[1], outputs[2]});
+    ShowDatabase& database = m_main->database();
+    ControlMapper* mappers[2];
+    const ControlMapKind kinds[2] = {ControlMapKind::Midi, ControlMapKind::Dmx};
+    for (int i = 0; i < 2; ++i) {
+        auto mapper = std::make_unique<ControlMapper>(
+            kinds[i], kinds[i] == ControlMapKind::Midi ? database.rMIDI : database.rDMX,
+            m_main->controlMap(kinds[i]),
+            [main = m_main.get()](const QString& text) { main->showError(text); });
+        mappers[i] = mapper.get();
+        m_windows.push_back(std::move(mapper));
+    }
+    m_main->FormShow({window("filtri"), fAzioni, addAction, addConnection, nuovoTesto, mappers[0],
+                      mappers[1], outputs[0], outputs[1], outputs[2]});
     return true;
 }
 

@@ -9,11 +9,11 @@
 #include "channels/mixer_panel.h"
 #include "channels/position_bar.h"
 #include "channels/transport_bar.h"
-#include "control/midi_mapping.h"
 #include "core/console_controls.h"
 #include "core/console_keys.h"
 #include "core/desktop_settings.h"
 #include "core/main_menu.h"
+#include "core/midi_control.h"
 #include "core/preferences_page.h"
 #include "data/database_error.h"
 #include "library/clip_adding.h"
@@ -32,6 +32,7 @@
 #include "ui/action_dialog.h"
 #include "ui/action_pad.h"
 #include "ui/console_dialogs.h"
+#include "ui/control_mapper.h"
 #include "ui/dataset_grid.h"
 #include "ui/text_prompt.h"
 
@@ -326,6 +327,18 @@ void MainWindow::buildAutomation()
     m_connectionCommands =
         new ConnectionCommands(m_database, *m_connectionStore, *m_senders, m_settings, *this, this);
     wireConnections();
+    const auto refreshKeepingSelections = [this] {
+        AggiornaElementi(int(m_database.playlist.integer("codice")), m_playlists->current(),
+                         onAirStageName(), int(m_database.dbAzioni.integer("id")),
+                         int(m_database.dbConn.integer("id")));
+    };
+    m_midiMap = std::make_unique<ControlMapStore>(ControlMapKind::Midi, m_database.sMIDI, m_write,
+                                                  refreshKeepingSelections);
+    m_dmxMap = std::make_unique<ControlMapStore>(ControlMapKind::Dmx, m_database.sDMX, m_write,
+                                                 refreshKeepingSelections);
+    m_midi = new MidiControl(
+        m_services.midi.get(), *m_menu, m_database.rMIDI, *m_runner, *m_controls,
+        [this](const QString& text) { showError(text); }, this);
 }
 
 void MainWindow::wireActions()
@@ -444,9 +457,6 @@ std::optional<std::pair<QString, QString>> MainWindow::askAction(const QString& 
 void MainWindow::wireMenus()
 {
     connect(m_menu->closeQuillon(), &QAction::triggered, this, &QWidget::close);
-    connect(m_menu->midiActive(), &QAction::triggered, this, &MainWindow::midiActiveClicked);
-    connect(m_menu->action("Communications/Refresh Midi Device"), &QAction::triggered, this,
-            &MainWindow::fillMidiDevices);
     // Console modes: each ignores a click on the mode already chosen.
     // Full screen, the playlist buttons fill the height of the lower-right pages.
     connect(m_menu->action("Options/Interface/Fullscreen mode"), &QAction::triggered, this, [this] {
@@ -687,6 +697,9 @@ void MainWindow::reloadLists()
         grid->reload();
     if (m_pad)
         m_pad->reload();
+    for (ControlMapper* mapper : {m_midiMapper, m_dmxMapper})
+        if (mapper)
+            mapper->reload();
 }
 
 bool MainWindow::AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout,
@@ -778,7 +791,7 @@ bool MainWindow::FormCreate()
 
     m_tempDirectory = QDir::tempPath() + '/';
 
-    fillMidiDevices();
+    m_midi->fillDevices();
 
     for (ChannelPanel* panel : m_panels) {
         panel->volumeSlider()->setRange(0, 100);
@@ -800,91 +813,6 @@ bool MainWindow::FormCreate()
     return true;
 }
 
-void MainWindow::fillMidiDevices()
-{
-    // An open device is closed first: its port would hide the others' names.
-    if (m_services.midi)
-        m_services.midi->close();
-    QMenu* devices = m_menu->midiDevice();
-    devices->clear();
-    m_menu->midiActive()->setChecked(false);
-    const QStringList names = m_services.midi ? m_services.midi->productNames() : QStringList();
-    const bool any = !names.isEmpty();
-    devices->menuAction()->setEnabled(any);
-    m_menu->midiActive()->setEnabled(any);
-    m_menu->midiMapper()->setEnabled(any);
-    if (!any)
-        return;
-    auto* group = new QActionGroup(devices);
-    for (int i = 0; i < names.size(); ++i) {
-        QAction* entry = devices->addAction(QStringLiteral("%1 (ID %2)").arg(names.at(i)).arg(i));
-        entry->setData(i);
-        entry->setProperty("device", names.at(i));
-        entry->setCheckable(true);
-        group->addAction(entry);
-        connect(entry, &QAction::triggered, this, [this, entry] {
-            // The device changes only while MIDI is off.
-            if (m_services.midi->isOpen()) {
-                for (QAction* other : m_menu->midiDevice()->actions())
-                    other->setChecked(other->data() == m_menu->midiActive()->data());
-                return;
-            }
-            m_menu->midiActive()->setData(entry->data());
-        });
-    }
-    devices->actions().last()->setChecked(true);
-    m_menu->midiActive()->setData(int(names.size() - 1));
-}
-
-void MainWindow::midiActiveClicked(bool on)
-{
-    if (!m_services.midi)
-        return;
-    if (!on) {
-        m_services.midi->close();
-        return;
-    }
-    const int number = m_menu->midiActive()->data().toInt();
-    QString name;
-    for (QAction* entry : m_menu->midiDevice()->actions())
-        if (entry->data().toInt() == number)
-            name = entry->property("device").toString();
-    if (const auto error = m_services.midi->open(number, name, [this] { OnMidiInput(); })) {
-        m_menu->midiActive()->setChecked(false); // shown as it is: not open
-        showError(*error);
-    }
-}
-
-void MainWindow::OnMidiInput()
-{
-    if (!m_services.midi || !m_services.midi->isOpen())
-        return;
-    QList<MidiMappingRow> rows;
-    const ReadDataset& map = m_database.rMIDI;
-    for (int row = 0; row < map.count(); ++row)
-        rows.append({map.textAt(row, "codice"), map.textAt(row, "tipo"),
-                     map.valueAt(row, "esegui").toInt(), map.valueAt(row, "midi1").toInt(),
-                     map.valueAt(row, "midi2").toInt(), map.valueAt(row, "midi3").toInt()});
-    // A bounded batch a turn: a flooding fader never holds the pictures.
-    constexpr int Batch = 64;
-    for (int taken = 0; taken < Batch; ++taken) {
-        const auto event = m_services.midi->take(); // out of the buffer before anything fails
-        if (!event)
-            return;
-        try {
-            const MidiMatch match = matchMidi(rows, *event);
-            if (match.action)
-                m_runner->runAction(*match.action, ActionRunner::Source::Midi);
-            if (match.command)
-                eseguiComando(*m_controls, *match.command, match.value);
-        } catch (const std::exception& error) {
-            qWarning().noquote() << "MIDI message" << Qt::hex << event->status << ":"
-                                 << error.what();
-        }
-    }
-    QTimer::singleShot(0, this, &MainWindow::OnMidiInput); // the rest after the event loop
-}
-
 void MainWindow::FormShow(const ConsoleWindows& windows)
 {
     m_shown = true;
@@ -899,6 +827,7 @@ void MainWindow::FormShow(const ConsoleWindows& windows)
             m_runner->runAction(id, ActionRunner::Source::Pad);
         });
     }
+    attachMappers(windows.elencoMIDI, windows.elencoDMX);
     m_stageController->attachWindows(windows.playout0, windows.playout, windows.playoutB);
     if (windows.playout && windows.playoutB)
         m_channels->attachOutputs(windows.playout, windows.playoutB);
@@ -916,6 +845,32 @@ void MainWindow::FormShow(const ConsoleWindows& windows)
     move(screen.center() - rect().center());
     show();
     lower();
+}
+
+void MainWindow::attachMappers(ControlMapper* midi, ControlMapper* dmx)
+{
+    m_midiMapper = midi;
+    m_dmxMapper = dmx;
+    m_midi->setMapper(midi);
+    const QList<std::tuple<ControlMapper*, const char*, const char*, const char*>> mappers = {
+        {midi, "Communications/Midi Mapper", "Set MIDI control", "btnGetMidiAction"},
+        {dmx, "Communications/DMX Mapper", "Set DMX control", "btnGetDmxAction"}};
+    for (const auto& [mapper, opening, entry, button] : mappers) {
+        if (!mapper)
+            continue;
+        connect(m_menu->action(QString::fromLatin1(opening)), &QAction::triggered, mapper,
+                &ControlMapper::open);
+        // The current action, mapped while the mapper shows.
+        const auto mapAction = [this, mapper] {
+            const ReadDataset& actions = m_database.dbAzioni;
+            if (!actions.isEmpty())
+                mapper->mapAction(int(actions.integer("id")), actions.text("nome"));
+        };
+        connect(m_library->actionMenu()->action(QString::fromLatin1(entry)), &QAction::triggered,
+                this, mapAction);
+        connect(m_library->actionButton(QString::fromLatin1(button)), &QPushButton::clicked, this,
+                mapAction);
+    }
 }
 
 void MainWindow::reset_info(int channel)

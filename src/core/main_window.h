@@ -5,6 +5,7 @@
 #include "automation/connection_commands.h"
 #include "channels/channel_state.h"
 #include "channels/playback_channels.h"
+#include "control/control_map_store.h"
 #include "core/platform_services.h"
 #include "data/show_database.h"
 #include "data/write_operation.h"
@@ -20,6 +21,8 @@ class ActionPad;
 class ChannelPanel;
 class ClipAdding;
 class ConsoleKeys;
+class ControlMapper;
+class MidiControl;
 class ConnectionDialog;
 class ConnectionSenders;
 class ConsoleControls;
@@ -52,6 +55,8 @@ struct ConsoleWindows {
     ActionDialog* addAction = nullptr;
     ConnectionDialog* addConnection = nullptr;
     TextPrompt* nuovoTesto = nullptr;
+    ControlMapper* elencoMIDI = nullptr;
+    ControlMapper* elencoDMX = nullptr;
     OutputWindow* playout0 = nullptr;
     OutputWindow* playout = nullptr;
     OutputWindow* playoutB = nullptr;
@@ -115,8 +120,14 @@ public:
     RemoteCommandServer& commandServer() { return *m_server; }
     ActionCommands& actionCommands() { return *m_actionCommands; }
     ConnectionCommands& connectionCommands() { return *m_connectionCommands; }
+    ControlMapStore& controlMap(ControlMapKind kind)
+    {
+        return kind == ControlMapKind::Midi ? *m_midiMap : *m_dmxMap;
+    }
     // The console's script line (`eseguiScript`): runs at once, throws ScriptError.
     void eseguiScript(const QString& testo);
+    // The default error display: a message box.
+    void showError(const QString& text) override;
 
     // Adds media files to the current playlist as clips, in order; files that are not media
     // or cannot be opened are skipped and named in one message at the end.
@@ -147,7 +158,6 @@ private:
     void refreshAfterWrite(int clip) override;
     bool selectStage(const QString& name) override;
     void showSaved(int channel) override;
-    void showError(const QString& text) override;
     // ActionCommandsHost
     std::optional<std::pair<QString, QString>> askAction(const QString& name,
                                                          const QString& script) override;
@@ -160,6 +170,8 @@ private:
 
     void buildAutomation();
     void wireActions();
+    // The mappers' menu entries and the action page's "Set ... control" entries and buttons.
+    void attachMappers(ControlMapper* midi, ControlMapper* dmx);
     // An error of a script run, shown without holding the runs that follow.
     void showRunError(const QString& message, ActionRunner::Source source, const QString& what);
     // "Server active": the command server listens on "Port", or stops.
@@ -176,11 +188,6 @@ private:
     // The lists read again, every cursor where it was.
     void readShowAgain();
     std::optional<QString> readSetting(const QString& name, const QString& fallback);
-    void fillMidiDevices();
-    // "Midi Active": the chosen device opens (or the error shows and the entry unticks).
-    void midiActiveClicked(bool on);
-    // Messages wait: the MIDI map runs their actions and control commands.
-    void OnMidiInput();
     void FormCloseQuery();
     void FormClose();
     void FormDestroy();
@@ -208,6 +215,11 @@ private:
     std::unique_ptr<ActionCommands> m_actionCommands;
     std::unique_ptr<ConnectionStore> m_connectionStore;
     ConnectionCommands* m_connectionCommands = nullptr;
+    std::unique_ptr<ControlMapStore> m_midiMap;
+    std::unique_ptr<ControlMapStore> m_dmxMap;
+    ControlMapper* m_midiMapper = nullptr;
+    ControlMapper* m_dmxMapper = nullptr;
+    MidiControl* m_midi = nullptr;
 
     MainMenu* m_menu = nullptr;
     Playlists* m_playlists = nullptr;

@@ -27,7 +27,8 @@ public:
     virtual bool isOpen() const = 0;
     // The next message that waits.
     virtual std::optional<MidiEvent> take() = 0;
-    // Messages lost because the console could not take them in time.
+    // Messages lost since the device was opened: the console did not take them in time, or a
+    // system exclusive block found no room.
     virtual uint64_t overflows() const = 0;
 };
 

@@ -48,5 +48,6 @@ std::optional<MidiEvent> SystemMidiInput::take()
 
 uint64_t SystemMidiInput::overflows() const
 {
-    return m_input->buffer() ? m_input->buffer()->overflows() : 0;
+    const MidiEventBuffer* buffer = m_input->buffer();
+    return buffer ? buffer->overflows() + buffer->sysexDropped() : 0;
 }

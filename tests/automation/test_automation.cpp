@@ -2,7 +2,7 @@
 // players on generated media, the real show database and real sockets on 127.0.0.1.
 #include "automation/action_runner.h"
 #include "automation/connection_senders.h"
-#include "automation/log_capture.h"
+#include "support/log_capture.h"
 #include "automation/network_fixtures.h"
 #include "automation/script_interpreter.h"
 #include "core/console_application.h"

@@ -2,7 +2,7 @@
 #include "automation/action_runner.h"
 #include "automation/connection_senders.h"
 #include "automation/connection_store.h"
-#include "automation/log_capture.h"
+#include "support/log_capture.h"
 #include "automation/network_fixtures.h"
 #include "automation/remote_command_server.h"
 #include "core/main_menu.h"

@@ -1,7 +1,7 @@
 // The script language and the runner over a console that records what they do to it.
 #include "automation/action_runner.h"
 #include "automation/control_commands.h"
-#include "automation/log_capture.h"
+#include "support/log_capture.h"
 #include "automation/recording_console.h"
 #include "automation/script_interpreter.h"
 

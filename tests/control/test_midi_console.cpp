@@ -7,12 +7,16 @@
 #include "core/main_window.h"
 #include "core/system_devices.h"
 #include "stage/output_window.h"
+#include "support/log_capture.h"
 #include "support/show_fixture.h"
+#include "ui/control_mapper.h"
+#include "ui/dataset_grid.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -87,6 +91,107 @@ private slots:
 
         menu->midiActive()->trigger(); // off
         QVERIFY(!menu->midiActive()->isChecked());
+        main->closeWithoutAsking();
+    }
+
+    void learnMapsANewControl()
+    {
+        ShowFixture fixture;
+        fixture.exec(R"(update "midi" set "midi1" = 3, "midi2" = 21 where "tipo" = 'OpacityA')");
+        fixture.exec(
+            R"(insert into "azioni" ("id", "nome", "script") values (1, 'B', 'SETVOLUME,B,30'))");
+        PlatformServices services;
+        services.midi = std::make_unique<SystemMidiInput>();
+        Console console(fixture.settings(), std::move(services));
+        QVERIFY(console.start());
+        MainWindow* main = console.main();
+        MainMenu* menu = main->mainMenu();
+        for (QAction* entry : menu->midiDevice()->actions())
+            if (entry->text().contains("Quillon test sender"))
+                entry->trigger();
+        menu->midiActive()->trigger();
+        QVERIFY(menu->midiActive()->isChecked());
+
+        auto* mapper = static_cast<ControlMapper*>(console.window("elencoMIDI"));
+        menu->midiMapper()->trigger();
+        QVERIFY(mapper->isVisible());
+        auto* learn = mapper->findChild<QCheckBox*>("chkActiveGetValue");
+        learn->click();
+        const auto edits = [mapper] {
+            QStringList texts;
+            for (const char* name : {"txtMIDI1", "txtMIDI2", "txtMIDI3"})
+                texts.append(mapper->findChild<QLineEdit*>(name)->text());
+            return texts.join(' ');
+        };
+        // Learning only fills the edits: the mapped opacity stays.
+        auto* alphaA = main->findChild<QSlider*>("AlphaTrack1");
+        const int opacity = alphaA->value();
+        QVERIFY(m_jack->send("B3 15 40\n"));
+        QTRY_COMPARE(edits(), QString("3 21 64"));
+        QCOMPARE(alphaA->value(), opacity);
+
+        // A fader for VolumeB, saved into its row.
+        ReadDataset& rows = main->database().rMIDI;
+        QVERIFY(rows.locate("tipo", "VolumeB"));
+        mapper->grid()->showCursor();
+        QVERIFY(m_jack->send("B3 16 40\n"));
+        QTRY_COMPARE(edits(), QString("3 22 64"));
+        mapper->findChild<QPushButton*>("btnSave")->click();
+        QCOMPARE(fixture.scalar(R"(select "midi2" from "midi" where "tipo" = 'VolumeB')").toInt(),
+                 22);
+
+        // A key for the current action.
+        QVERIFY(m_jack->send("92 3C 64\n"));
+        QTRY_COMPARE(edits(), QString("2 60 100"));
+        main->findChild<QPushButton*>("btnGetMidiAction")->click();
+        QCOMPARE(fixture
+                     .scalar(R"(select count(*) from "midi" where "codice" = 'Action'
+                                   and "esegui" = 1 and "midi1" = 2 and "midi2" = 60
+                                   and "midi3" = 100)")
+                     .toInt(),
+                 1);
+
+        // Out of learn mode the new controls act.
+        learn->click();
+        QCOMPARE(edits(), QString("0 0 0"));
+        QVERIFY(m_jack->send("B3 16 7F\n"));
+        QTRY_COMPARE(main->findChild<QLabel*>("vo2")->text(), QString("100%"));
+        QVERIFY(m_jack->send("92 3C 64\n"));
+        QTRY_COMPARE(main->findChild<QLabel*>("vo2")->text(), QString("30%"));
+        QVERIFY(m_jack->send("B3 15 00\n"));
+        QTRY_COMPARE(alphaA->value(), 255);
+        mapper->findChild<QPushButton*>("btnExit")->click();
+        main->closeWithoutAsking();
+    }
+
+    void aBurstKeepsTheFirst1024AndSaysHowManyWereLost()
+    {
+        ShowFixture fixture;
+        // VolumeA on key 5: the burst's notes 5, 133 ... 901 (velocities 1 to 8) fit the
+        // buffer, 1029 and 1157 (9 and 10) do not.
+        fixture.exec(R"(update "midi" set "midi1" = 0, "midi2" = 5 where "tipo" = 'VolumeA')");
+        PlatformServices services;
+        services.midi = std::make_unique<SystemMidiInput>();
+        Console console(fixture.settings(), std::move(services));
+        QVERIFY(console.start());
+        MainWindow* main = console.main();
+        MainMenu* menu = main->mainMenu();
+        for (QAction* entry : menu->midiDevice()->actions())
+            if (entry->text().contains("Quillon test sender"))
+                entry->trigger();
+        menu->midiActive()->trigger();
+        QVERIFY(menu->midiActive()->isChecked());
+
+        LogCapture log;
+        auto* volA = main->findChild<QSlider*>("volA");
+        QVERIFY(m_jack->send("burst 1200\n")); // the console does not take them meanwhile
+        QTRY_COMPARE(volA->value(), 100 - 8);
+        QTest::qWait(200);
+        QCOMPARE(volA->value(), 100 - 8);
+        QCOMPARE(log.containing("MIDI messages lost").size(), 1);
+        QVERIFY(log.containing("MIDI messages lost").first().startsWith("176 "));
+        QVERIFY(m_jack->send("80 05 20\n"));
+        QTRY_COMPARE(volA->value(), 100 - 32);
         main->closeWithoutAsking();
     }
 
