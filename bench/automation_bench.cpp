@@ -71,31 +71,20 @@ void benchSpacing(MainWindow* main)
 
 void benchConnSend(MainWindow* main)
 {
-    // The event loop's lag: how late a 1 ms timer comes.
-    QList<double> lag;
-    QElapsedTimer since;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&probe, &QTimer::timeout, main, [&] {
-        if (since.isValid())
-            lag.append(std::max(0.0, since.nsecsElapsed() / 1e6 - 1));
-        since.start();
-    });
     int finished = 0;
     QObject::connect(&main->senders(), &ConnectionSenders::finished, main,
                      [&finished] { ++finished; });
     const long before = residentKiB();
-    probe.start(1);
+    EventLoopLag lag;
     main->runner().runAction(4, ActionRunner::Source::Pad);
     while (!main->runner().idle())
         pause(50);
     long largest = residentKiB();
-    report("event-loop lag while an action sends 1,000 CONNSEND", lag);
+    report("event-loop lag while an action sends 1,000 CONNSEND", lag.ms);
     std::printf("sends waiting at its end: %d, finished: %d\n", main->senders().pending(),
                 finished);
 
     lag.clear();
-    since.invalidate();
     const int finishedBefore = finished;
     const int pendingBefore = main->senders().pending();
     for (int i = 0; i < 1000; ++i)
@@ -105,7 +94,7 @@ void benchConnSend(MainWindow* main)
         pause(100);
         largest = std::max(largest, residentKiB());
     }
-    report("event-loop lag in the 4 s after a flood of 1,000 CONNSEND", lag);
+    report("event-loop lag in the 4 s after a flood of 1,000 CONNSEND", lag.ms);
     std::printf("flood: accepted at once %d (the rest dropped), finished since %d\n",
                 accepted + (finished - finishedBefore), finished - finishedBefore);
     std::printf("memory: %ld KiB before, %ld KiB at most (+%ld KiB)\n", before, largest,

@@ -11,13 +11,17 @@ bench_install() {
   fi
 }
 
+# The background programs a benchmark started, ended when the script ends.
+bench_pids=()
+trap 'kill "${bench_pids[@]}" 2>/dev/null' EXIT
+
 # A virtual 1920x1080 display when there is none (below 10, so that X shared memory works),
 # and a private sound server with a null sink (real-time paced, several devices at once;
 # SDL's dummy driver opens only one). Needs xvfb and pulseaudio.
 bench_start_display_and_sound() {
   if [[ -z "${DISPLAY:-}" ]]; then
     Xvfb :7 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-    bench_xvfb=$!
+    bench_pids+=($!)
     export DISPLAY=:7
     sleep 1
   fi
@@ -27,8 +31,7 @@ bench_start_display_and_sound() {
     >"$bench_pulse/default.pa"
   pulseaudio -n -F "$bench_pulse/default.pa" --exit-idle-time=-1 --daemonize=no \
     --use-pid-file=no >/dev/null 2>&1 &
-  bench_pulse_pid=$!
-  trap 'kill $bench_pulse_pid ${bench_xvfb:-} ${bench_compositor:-} 2>/dev/null' EXIT
+  bench_pids+=($!)
   export PULSE_SERVER=unix:$bench_pulse/native SDL_AUDIODRIVER=pulseaudio
   sleep 1
 }
@@ -50,7 +53,7 @@ bench_make_1080p_media() {
 bench_start_compositor() {
   if [[ "${COMPOSITOR:-1}" != 0 ]]; then
     xcompmgr -n >/dev/null 2>&1 &
-    bench_compositor=$!
+    bench_pids+=($!)
     sleep 0.5
   fi
 }
@@ -65,4 +68,11 @@ bench_prepare_1080p_show() {
   bench_make_1080p_media "$media"
   bench_start_display_and_sound
   bench_start_compositor
+}
+
+# A JACK server on its dummy back-end (period 256 frames at 48 kHz), for MIDI. Needs jackd2.
+bench_start_jack() {
+  jackd --no-realtime -d dummy -r 48000 -p 256 >/dev/null 2>&1 &
+  bench_pids+=($!)
+  sleep 1
 }

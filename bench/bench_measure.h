@@ -2,6 +2,7 @@
 
 // What the console benchmarks measure with: percentiles, the process's memory, the event loop
 // running for a while, and a window's opacity as the X server has it.
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QList>
 #include <QTimer>
@@ -111,6 +112,32 @@ private:
     std::thread m_thread;
     std::mutex m_mutex;
     QList<Clock::time_point> m_changes;
+};
+
+// The event loop's lag while this lives: how late a 1 ms timer comes, in ms.
+class EventLoopLag {
+public:
+    EventLoopLag()
+    {
+        m_probe.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_probe, &QTimer::timeout, &m_probe, [this] {
+            if (m_since.isValid())
+                ms.append(std::max(0.0, double(m_since.nsecsElapsed()) / 1e6 - 1));
+            m_since.start();
+        });
+        m_probe.start(1);
+    }
+    void clear()
+    {
+        ms.clear();
+        m_since.invalidate();
+    }
+
+    QList<double> ms;
+
+private:
+    QTimer m_probe;
+    QElapsedTimer m_since;
 };
 
 inline double msBetween(Clock::time_point from, Clock::time_point to)

@@ -54,12 +54,13 @@ inline std::optional<SettingsFiles> makeBenchShow(const QTemporaryDir& dir,
 
 // The console started on a fresh show in `dir`; null after saying why.
 inline std::unique_ptr<Console> startBenchConsole(const QTemporaryDir& dir,
-                                                  const QStringList& statements = {})
+                                                  const QStringList& statements = {},
+                                                  PlatformServices services = {})
 {
     const std::optional<SettingsFiles> settings = makeBenchShow(dir, statements);
     if (!settings)
         return nullptr;
-    auto console = std::make_unique<Console>(*settings, PlatformServices{});
+    auto console = std::make_unique<Console>(*settings, std::move(services));
     if (!console->start())
         return nullptr;
     return console;

@@ -216,6 +216,31 @@ private slots:
         QVERIFY(!menu->midiActive()->isChecked());
         console.main()->closeWithoutAsking();
     }
+
+    // Last: it stops the server and starts it again.
+    void withoutAServerTheEntriesWaitForRefresh()
+    {
+        m_jack.reset();
+        ShowFixture fixture;
+        PlatformServices services;
+        services.midi = std::make_unique<SystemMidiInput>();
+        Console console(fixture.settings(), std::move(services));
+        QVERIFY(console.start());
+        MainMenu* menu = console.main()->mainMenu();
+        const auto enabled = [menu] {
+            return QList<bool>{menu->midiDevice()->menuAction()->isEnabled(),
+                               menu->midiActive()->isEnabled(), menu->midiMapper()->isEnabled()};
+        };
+        QCOMPARE(enabled(), QList<bool>({false, false, false}));
+        QVERIFY(startJackSender(m_jack));
+        menu->action("Communications/Refresh Midi Device")->trigger();
+        QCOMPARE(enabled(), QList<bool>({true, true, true}));
+        QStringList devices;
+        for (QAction* entry : menu->midiDevice()->actions())
+            devices.append(entry->text());
+        QVERIFY2(!devices.filter("Quillon test sender").isEmpty(), qPrintable(devices.join(", ")));
+        console.main()->closeWithoutAsking();
+    }
 };
 
 QTEST_MAIN(TestMidiConsole)
