@@ -32,18 +32,13 @@ void benchPad(Console& console)
     auto* pad = static_cast<ActionPad*>(console.window("f_azioni"));
     OpacityWatch watch(console.window("playout")->winId());
     pause(500);
-    QList<double> latencies;
-    int unseen = 0;
+    QList<Clock::time_point> presses;
     for (int press = 0; press < 500; ++press) {
-        const auto at = Clock::now();
+        presses.append(Clock::now());
         static_cast<QAbstractButton*>(pad->tile(1 + press % 2))->click();
         pause(30);
-        if (const auto changed = watch.changeAfter(at))
-            latencies.append(msBetween(at, *changed));
-        else
-            ++unseen;
     }
-    report("pad tile → opacity on the X server", latencies);
+    const int unseen = reportOpacityChanges("pad tile → opacity on the X server", watch, presses);
     std::printf("presses without a change seen: %d\n", unseen);
 }
 

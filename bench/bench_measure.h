@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -143,4 +144,34 @@ private:
 inline double msBetween(Clock::time_point from, Clock::time_point to)
 {
     return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// Prints the delay from each of the times to the first opacity change the watch saw after it;
+// returns how many saw none.
+inline int reportOpacityChanges(const char* what, OpacityWatch& watch,
+                                const QList<Clock::time_point>& times)
+{
+    QList<double> latencies;
+    int unseen = 0;
+    for (const Clock::time_point& at : times) {
+        if (const auto changed = watch.changeAfter(at))
+            latencies.append(msBetween(at, *changed));
+        else
+            ++unseen;
+    }
+    report(what, latencies);
+    return unseen;
+}
+
+// Runs `work` on a thread of its own while the event loop runs, until it ends.
+inline void whileRunning(const std::function<void()>& work)
+{
+    std::atomic<bool> done = false;
+    std::thread thread([&] {
+        work();
+        done = true;
+    });
+    while (!done)
+        pause(20);
+    thread.join();
 }

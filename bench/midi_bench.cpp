@@ -23,19 +23,6 @@
 namespace {
 const char* const SenderName = "Quillon bench sender";
 
-// Runs `sender` on a thread of its own while the event loop runs, until it ends.
-void whileSending(const std::function<void()>& sender)
-{
-    std::atomic<bool> done = false;
-    std::thread thread([&] {
-        sender();
-        done = true;
-    });
-    while (!done)
-        pause(20);
-    thread.join();
-}
-
 void controlChange(RtMidiOut& out, int controller, int value)
 {
     std::vector<unsigned char> message{0xB0, (unsigned char)controller, (unsigned char)value};
@@ -47,7 +34,7 @@ void benchLatency(Console& console, RtMidiOut& out)
     OpacityWatch watch(console.window("playout")->winId());
     pause(300);
     QList<Clock::time_point> sent;
-    whileSending([&] {
+    whileRunning([&] {
         for (int i = 0; i < 2000; ++i) {
             sent.append(Clock::now());
             controlChange(out, 8, i % 2 ? 100 : 50);
@@ -55,15 +42,7 @@ void benchLatency(Console& console, RtMidiOut& out)
         }
     });
     pause(300);
-    QList<double> latencies;
-    int unseen = 0;
-    for (const Clock::time_point& at : sent) {
-        if (const auto changed = watch.changeAfter(at))
-            latencies.append(msBetween(at, *changed));
-        else
-            ++unseen;
-    }
-    report("MIDI message → opacity on the X server", latencies);
+    const int unseen = reportOpacityChanges("MIDI message → opacity on the X server", watch, sent);
     std::printf("without a change seen: %d\n", unseen);
 }
 
@@ -76,7 +55,7 @@ void benchFader(MainWindow* main, RtMidiOut* out, int seconds)
     const double cpuBefore = cpuSeconds();
     int sent = 0;
     int last = 0;
-    whileSending([&] {
+    whileRunning([&] {
         const auto start = Clock::now();
         auto next = start;
         // Up and down the fader's whole travel, one message a millisecond.

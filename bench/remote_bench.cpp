@@ -77,19 +77,6 @@ bool anyMessageBox()
     return false;
 }
 
-// Runs `client` on a thread of its own while the event loop runs, until it ends.
-void whileRunning(const std::function<void()>& client)
-{
-    std::atomic<bool> done = false;
-    std::thread thread([&] {
-        client();
-        done = true;
-    });
-    while (!done)
-        pause(20);
-    thread.join();
-}
-
 // Sends `count` opacity messages `gapMs` apart and prints their latency to the X server.
 void opacityLatency(Console& console, quint16 port, int count, int gapMs, const char* what)
 {
@@ -111,15 +98,7 @@ void opacityLatency(Console& console, quint16 port, int count, int gapMs, const 
         }
     });
     pause(300);
-    QList<double> latencies;
-    int unseen = 0;
-    for (const Clock::time_point& at : sent) {
-        if (const auto changed = watch.changeAfter(at))
-            latencies.append(msBetween(at, *changed));
-        else
-            ++unseen;
-    }
-    report(what, latencies);
+    const int unseen = reportOpacityChanges(what, watch, sent);
     std::printf("messages not delivered: %d, without a change seen: %d\n", failed, unseen);
 }
 

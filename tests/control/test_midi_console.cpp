@@ -24,6 +24,45 @@
 #include <QTest>
 #include <QTimer>
 
+namespace {
+// A console with the system's MIDI input on a show that `seed` filled.
+struct MidiConsole {
+    ShowFixture fixture;
+    std::unique_ptr<Console> console;
+    MainWindow* main = nullptr;
+    MainMenu* menu = nullptr;
+
+    explicit MidiConsole(const std::function<void(const ShowFixture&)>& seed = {})
+    {
+        if (seed)
+            seed(fixture);
+        PlatformServices services;
+        services.midi = std::make_unique<SystemMidiInput>();
+        console = std::make_unique<Console>(fixture.settings(), std::move(services));
+        if (!console->start())
+            qFatal("the console did not start");
+        main = console->main();
+        menu = main->mainMenu();
+    }
+    ~MidiConsole() { main->closeWithoutAsking(); }
+
+    // The test sender's port chosen in "Midi Device", then "Midi Active"; false when either
+    // failed.
+    bool listenToTheSender() const
+    {
+        QAction* sender = nullptr;
+        for (QAction* entry : menu->midiDevice()->actions())
+            if (entry->text().contains("Quillon test sender"))
+                sender = entry;
+        if (!sender || !menu->midiActive()->isEnabled())
+            return false;
+        sender->trigger();
+        menu->midiActive()->trigger();
+        return menu->midiActive()->isChecked();
+    }
+};
+} // namespace
+
 class TestMidiConsole : public QObject {
     Q_OBJECT
     std::unique_ptr<JackSender> m_jack;
@@ -35,32 +74,19 @@ private slots:
 
     void theMapDrivesTheConsole()
     {
-        ShowFixture fixture;
-        // A fresh show reacts to nothing: its control rows wait on channel 16.
-        QCOMPARE(fixture.scalar(R"(select count(*) from "midi" where "midi1" <> 16)").toInt(), 0);
-        fixture.exec(R"(update "midi" set "midi1" = 0, "midi2" = 7 where "tipo" = 'VolumeA')");
-        fixture.exec(R"(update "midi" set "midi1" = 0, "midi2" = 8 where "tipo" = 'OpacityA')");
-        fixture.exec(
-            R"(insert into "azioni" ("id", "nome", "script") values (1, 'B', 'SETVOLUME,B,30'))");
-        fixture.exec(R"(insert into "midi" ("codice", "tipo", "esegui", "fisso", "midi1", "midi2",
-                        "midi3") values ('Action', 'B', 1, 0, 0, 60, 100))");
-        PlatformServices services;
-        services.midi = std::make_unique<SystemMidiInput>();
-        Console console(fixture.settings(), std::move(services));
-        QVERIFY(console.start());
-        MainWindow* main = console.main();
-        MainMenu* menu = main->mainMenu();
-
-        // The sender's port in the device menu, chosen, then "Midi Active".
-        QAction* sender = nullptr;
-        for (QAction* entry : menu->midiDevice()->actions())
-            if (entry->text().contains("Quillon test sender"))
-                sender = entry;
-        QVERIFY(sender);
-        QVERIFY(menu->midiActive()->isEnabled());
-        sender->trigger();
-        menu->midiActive()->trigger();
-        QVERIFY(menu->midiActive()->isChecked());
+        const MidiConsole show([](const ShowFixture& fixture) {
+            // A fresh show reacts to nothing: its control rows wait on channel 16.
+            QCOMPARE(fixture.scalar(R"(select count(*) from "midi" where "midi1" <> 16)").toInt(),
+                     0);
+            fixture.exec(R"(update "midi" set "midi1" = 0, "midi2" = 7 where "tipo" = 'VolumeA')");
+            fixture.exec(R"(update "midi" set "midi1" = 0, "midi2" = 8 where "tipo" = 'OpacityA')");
+            fixture.exec(R"(insert into "azioni" ("id", "nome", "script")
+                            values (1, 'B', 'SETVOLUME,B,30'))");
+            fixture.exec(R"(insert into "midi" ("codice", "tipo", "esegui", "fisso", "midi1",
+                            "midi2", "midi3") values ('Action', 'B', 1, 0, 0, 60, 100))");
+        });
+        MainWindow* main = show.main;
+        QVERIFY(show.listenToTheSender());
 
         auto* volA = main->findChild<QSlider*>("volA");
         auto* volB = main->findChild<QSlider*>("volB");
@@ -89,31 +115,24 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(volA->value(), 70);
 
-        menu->midiActive()->trigger(); // off
-        QVERIFY(!menu->midiActive()->isChecked());
-        main->closeWithoutAsking();
+        show.menu->midiActive()->trigger(); // off
+        QVERIFY(!show.menu->midiActive()->isChecked());
     }
 
     void learnMapsANewControl()
     {
-        ShowFixture fixture;
-        fixture.exec(R"(update "midi" set "midi1" = 3, "midi2" = 21 where "tipo" = 'OpacityA')");
-        fixture.exec(
-            R"(insert into "azioni" ("id", "nome", "script") values (1, 'B', 'SETVOLUME,B,30'))");
-        PlatformServices services;
-        services.midi = std::make_unique<SystemMidiInput>();
-        Console console(fixture.settings(), std::move(services));
-        QVERIFY(console.start());
-        MainWindow* main = console.main();
-        MainMenu* menu = main->mainMenu();
-        for (QAction* entry : menu->midiDevice()->actions())
-            if (entry->text().contains("Quillon test sender"))
-                entry->trigger();
-        menu->midiActive()->trigger();
-        QVERIFY(menu->midiActive()->isChecked());
+        const MidiConsole show([](const ShowFixture& fixture) {
+            fixture.exec(
+                R"(update "midi" set "midi1" = 3, "midi2" = 21 where "tipo" = 'OpacityA')");
+            fixture.exec(R"(insert into "azioni" ("id", "nome", "script")
+                            values (1, 'B', 'SETVOLUME,B,30'))");
+        });
+        const ShowFixture& fixture = show.fixture;
+        MainWindow* main = show.main;
+        QVERIFY(show.listenToTheSender());
 
-        auto* mapper = static_cast<ControlMapper*>(console.window("elencoMIDI"));
-        menu->midiMapper()->trigger();
+        auto* mapper = static_cast<ControlMapper*>(show.console->window("elencoMIDI"));
+        show.menu->midiMapper()->trigger();
         QVERIFY(mapper->isVisible());
         auto* learn = mapper->findChild<QCheckBox*>("chkActiveGetValue");
         learn->click();
@@ -161,29 +180,19 @@ private slots:
         QVERIFY(m_jack->send("B3 15 00\n"));
         QTRY_COMPARE(alphaA->value(), 255);
         mapper->findChild<QPushButton*>("btnExit")->click();
-        main->closeWithoutAsking();
     }
 
     void aBurstKeepsTheFirst1024AndSaysHowManyWereLost()
     {
-        ShowFixture fixture;
         // VolumeA on key 5: the burst's notes 5, 133 ... 901 (velocities 1 to 8) fit the
         // buffer, 1029 and 1157 (9 and 10) do not.
-        fixture.exec(R"(update "midi" set "midi1" = 0, "midi2" = 5 where "tipo" = 'VolumeA')");
-        PlatformServices services;
-        services.midi = std::make_unique<SystemMidiInput>();
-        Console console(fixture.settings(), std::move(services));
-        QVERIFY(console.start());
-        MainWindow* main = console.main();
-        MainMenu* menu = main->mainMenu();
-        for (QAction* entry : menu->midiDevice()->actions())
-            if (entry->text().contains("Quillon test sender"))
-                entry->trigger();
-        menu->midiActive()->trigger();
-        QVERIFY(menu->midiActive()->isChecked());
+        const MidiConsole show([](const ShowFixture& fixture) {
+            fixture.exec(R"(update "midi" set "midi1" = 0, "midi2" = 5 where "tipo" = 'VolumeA')");
+        });
+        QVERIFY(show.listenToTheSender());
 
         LogCapture log;
-        auto* volA = main->findChild<QSlider*>("volA");
+        auto* volA = show.main->findChild<QSlider*>("volA");
         QVERIFY(m_jack->send("burst 1200\n")); // the console does not take them meanwhile
         QTRY_COMPARE(volA->value(), 100 - 8);
         QTest::qWait(200);
@@ -192,17 +201,12 @@ private slots:
         QVERIFY(log.containing("MIDI messages lost").first().startsWith("176 "));
         QVERIFY(m_jack->send("80 05 20\n"));
         QTRY_COMPARE(volA->value(), 100 - 32);
-        main->closeWithoutAsking();
     }
 
     void aDeviceThatIsGoneLeavesMidiOff()
     {
-        ShowFixture fixture;
-        PlatformServices services;
-        services.midi = std::make_unique<SystemMidiInput>();
-        Console console(fixture.settings(), std::move(services));
-        QVERIFY(console.start());
-        MainMenu* menu = console.main()->mainMenu();
+        const MidiConsole show;
+        MainMenu* menu = show.menu;
         QVERIFY(menu->midiActive()->isEnabled());
         // The entry shows a number whose port has another name now.
         QAction* entry = menu->midiDevice()->actions().first();
@@ -214,19 +218,14 @@ private slots:
         });
         menu->midiActive()->trigger();
         QVERIFY(!menu->midiActive()->isChecked());
-        console.main()->closeWithoutAsking();
     }
 
     // Last: it stops the server and starts it again.
     void withoutAServerTheEntriesWaitForRefresh()
     {
         m_jack.reset();
-        ShowFixture fixture;
-        PlatformServices services;
-        services.midi = std::make_unique<SystemMidiInput>();
-        Console console(fixture.settings(), std::move(services));
-        QVERIFY(console.start());
-        MainMenu* menu = console.main()->mainMenu();
+        const MidiConsole show;
+        MainMenu* menu = show.menu;
         const auto enabled = [menu] {
             return QList<bool>{menu->midiDevice()->menuAction()->isEnabled(),
                                menu->midiActive()->isEnabled(), menu->midiMapper()->isEnabled()};
@@ -239,7 +238,6 @@ private slots:
         for (QAction* entry : menu->midiDevice()->actions())
             devices.append(entry->text());
         QVERIFY2(!devices.filter("Quillon test sender").isEmpty(), qPrintable(devices.join(", ")));
-        console.main()->closeWithoutAsking();
     }
 };
 
