@@ -338,7 +338,8 @@ void MainWindow::buildAutomation()
                                                  refreshKeepingSelections);
     m_midi = new MidiControl(
         m_services.midi.get(), *m_menu, m_database.rMIDI, *m_runner, *m_controls,
-        [this](const QString& text) { showError(text); }, this);
+        {[this](const QString& text) { showError(text); }, [this](int id) { selectAction(id); }},
+        this);
 }
 
 void MainWindow::wireActions()
@@ -660,6 +661,12 @@ void MainWindow::refreshAfterWrite(int clip)
     m_library->connectionGrid()->setRowHeight(30);
 }
 
+void MainWindow::selectAction(int id)
+{
+    if (m_database.dbAzioni.locate("id", id))
+        m_library->actionGrid()->showCursor();
+}
+
 bool MainWindow::selectStage(const QString& name)
 {
     if (!m_database.layoutdb1.locate("nome", name))
@@ -821,9 +828,7 @@ void MainWindow::FormShow(const ConsoleWindows& windows)
     if (m_pad) {
         m_pad->reload();
         connect(m_pad, &ActionPad::tileClicked, this, [this](int id) {
-            // The tile's action becomes the current one, then runs.
-            if (m_database.dbAzioni.locate("id", id))
-                m_library->actionGrid()->showCursor();
+            selectAction(id); // the tile's action becomes the current one, then runs
             m_runner->runAction(id, ActionRunner::Source::Pad);
         });
     }

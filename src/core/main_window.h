@@ -172,6 +172,8 @@ private:
     void wireActions();
     // The mappers' menu entries and the action page's "Set ... control" entries and buttons.
     void attachMappers(ControlMapper* midi, ControlMapper* dmx);
+    // The action of this id becomes the current one in the action grid (when it exists).
+    void selectAction(int id);
     // An error of a script run, shown without holding the runs that follow.
     void showRunError(const QString& message, ActionRunner::Source source, const QString& what);
     // "Server active": the command server listens on "Port", or stops.

@@ -17,7 +17,7 @@ Q_LOGGING_CATEGORY(midiLog, "quillon.midi")
 }
 
 MidiControl::MidiControl(MidiInputDevices* input, MainMenu& menu, const ReadDataset& map,
-                         ActionRunner& runner, ConsoleControl& controls, ShowError showError,
+                         ActionRunner& runner, ConsoleControl& controls, Hooks hooks,
                          QObject* parent)
     : QObject(parent)
     , m_input(input)
@@ -25,7 +25,7 @@ MidiControl::MidiControl(MidiInputDevices* input, MainMenu& menu, const ReadData
     , m_map(map)
     , m_runner(runner)
     , m_controls(controls)
-    , m_showError(std::move(showError))
+    , m_hooks(std::move(hooks))
 {
     m_lossReportPause.setSingleShot(true);
     m_lossReportPause.setInterval(5000);
@@ -88,7 +88,7 @@ void MidiControl::setActive(bool on)
     m_lossesReported = 0; // a new input counts from 0
     if (const auto error = m_input->open(number, name, [this] { takeMessages(); })) {
         m_menu.midiActive()->setChecked(false); // shown as it is: not open
-        m_showError(*error);
+        m_hooks.showError(*error);
     }
 }
 
@@ -113,8 +113,10 @@ void MidiControl::takeMessages()
                 continue; // learning runs nothing
             }
             const MidiMatch match = matchMidi(rows, *event);
-            if (match.action)
+            if (match.action) {
+                m_hooks.selectAction(*match.action);
                 m_runner.runAction(*match.action, ActionRunner::Source::Midi);
+            }
             if (match.command)
                 eseguiComando(m_controls, *match.command, match.value);
         } catch (const std::exception& error) {

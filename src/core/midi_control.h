@@ -22,10 +22,14 @@ class MidiControl : public QObject {
 public:
     static constexpr int Batch = 64;
 
-    using ShowError = std::function<void(const QString&)>;
+    struct Hooks {
+        std::function<void(const QString&)> showError;
+        // The action becomes the current one in the action grid.
+        std::function<void(int id)> selectAction;
+    };
     // `input` may be null (no MIDI on this machine): the entries stay disabled.
     MidiControl(MidiInputDevices* input, MainMenu& menu, const ReadDataset& map,
-                ActionRunner& runner, ConsoleControl& controls, ShowError showError,
+                ActionRunner& runner, ConsoleControl& controls, Hooks hooks,
                 QObject* parent = nullptr);
 
     void setMapper(ControlMapper* mapper) { m_mapper = mapper; }
@@ -44,7 +48,7 @@ private:
     const ReadDataset& m_map;
     ActionRunner& m_runner;
     ConsoleControl& m_controls;
-    ShowError m_showError;
+    Hooks m_hooks;
     ControlMapper* m_mapper = nullptr;
     uint64_t m_lossesReported = 0;
     QTimer m_lossReportPause;

@@ -2,12 +2,12 @@
 // players on generated media, the real show database and real sockets on 127.0.0.1.
 #include "automation/action_runner.h"
 #include "automation/connection_senders.h"
-#include "support/log_capture.h"
 #include "automation/network_fixtures.h"
 #include "automation/script_interpreter.h"
 #include "core/console_application.h"
 #include "core/console_controls.h"
 #include "media/test_media.h"
+#include "support/log_capture.h"
 #include "support/modal_answers.h"
 #include "support/show_console.h"
 #include "ui/action_pad.h"

@@ -2,11 +2,11 @@
 #include "automation/action_runner.h"
 #include "automation/connection_senders.h"
 #include "automation/connection_store.h"
-#include "support/log_capture.h"
 #include "automation/network_fixtures.h"
 #include "automation/remote_command_server.h"
 #include "core/main_menu.h"
 #include "media/test_media.h"
+#include "support/log_capture.h"
 #include "support/modal_answers.h"
 #include "support/show_console.h"
 

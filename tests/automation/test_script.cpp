@@ -1,9 +1,9 @@
 // The script language and the runner over a console that records what they do to it.
 #include "automation/action_runner.h"
 #include "automation/control_commands.h"
-#include "support/log_capture.h"
 #include "automation/recording_console.h"
 #include "automation/script_interpreter.h"
+#include "support/log_capture.h"
 
 #include <QSignalSpy>
 #include <QTest>

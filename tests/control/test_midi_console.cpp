@@ -82,6 +82,8 @@ private slots:
             fixture.exec(R"(update "midi" set "midi1" = 0, "midi2" = 8 where "tipo" = 'OpacityA')");
             fixture.exec(R"(insert into "azioni" ("id", "nome", "script")
                             values (1, 'B', 'SETVOLUME,B,30'))");
+            fixture.exec(R"(insert into "azioni" ("id", "nome", "script")
+                            values (2, 'Other', 'SETVOLUME,B,90'))");
             fixture.exec(R"(insert into "midi" ("codice", "tipo", "esegui", "fisso", "midi1",
                             "midi2", "midi3") values ('Action', 'B', 1, 0, 0, 60, 100))");
         });
@@ -102,8 +104,10 @@ private slots:
         QVERIFY(m_jack->send("90 3C 63\n91 3C 64\n"));
         QTest::qWait(200);
         QCOMPARE(volB->value(), 0);
+        QVERIFY(main->database().dbAzioni.locate("id", 2));
         QVERIFY(m_jack->send("90 3C 64\n"));
         QTRY_COMPARE(volB->value(), 70);
+        QCOMPARE(main->database().dbAzioni.integer("id"), 1); // the current action now
         volB->setValue(0);
         main->findChild<QCheckBox*>("chkActionActivated")->click();
         QVERIFY(m_jack->send("90 3C 64\n"));
