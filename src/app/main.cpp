@@ -18,7 +18,11 @@ int main(int argc, char* argv[])
     PlatformServices services;
     services.capture = std::make_unique<SystemCaptureDevices>();
     services.midi = std::make_unique<SystemMidiInput>();
-    Console console(SettingsFiles(SettingsFiles::defaultCacheDir()), std::move(services));
+    const QString cacheDir = SettingsFiles::defaultCacheDir();
+    services.loadArtNet = [cacheDir] {
+        return std::make_unique<SystemArtNet>(cacheDir + ArtNetSettings::FileName);
+    };
+    Console console(SettingsFiles(cacheDir), std::move(services));
     if (!console.start())
         return 1;
     TerminationSignals termination;

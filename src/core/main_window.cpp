@@ -12,6 +12,7 @@
 #include "core/console_controls.h"
 #include "core/console_keys.h"
 #include "core/desktop_settings.h"
+#include "core/dmx_control.h"
 #include "core/main_menu.h"
 #include "core/midi_control.h"
 #include "core/preferences_page.h"
@@ -336,10 +337,12 @@ void MainWindow::buildAutomation()
                                                   refreshKeepingSelections);
     m_dmxMap = std::make_unique<ControlMapStore>(ControlMapKind::Dmx, m_database.sDMX, m_write,
                                                  refreshKeepingSelections);
-    m_midi = new MidiControl(
-        m_services.midi.get(), *m_menu, m_database.rMIDI, *m_runner, *m_controls,
-        {[this](const QString& text) { showError(text); }, [this](int id) { selectAction(id); }},
-        this);
+    const auto showErrorHook = [this](const QString& text) { showError(text); };
+    const auto selectActionHook = [this](int id) { selectAction(id); };
+    m_midi = new MidiControl(m_services.midi.get(), *m_menu, m_database.rMIDI, *m_runner,
+                             *m_controls, {showErrorHook, selectActionHook}, this);
+    m_dmx = new DmxControl(*m_menu, m_database.rDMX, *m_runner, *m_controls,
+                           {showErrorHook, selectActionHook}, this);
 }
 
 void MainWindow::wireActions()
@@ -707,6 +710,8 @@ void MainWindow::reloadLists()
     for (ControlMapper* mapper : {m_midiMapper, m_dmxMapper})
         if (mapper)
             mapper->reload();
+    if (m_dmx)
+        m_dmx->reloadMap();
 }
 
 bool MainWindow::AggiornaElementi(int xPlaylist, const QString& xLista, const QString& xLayout,
@@ -779,9 +784,7 @@ bool MainWindow::FormCreate()
     const bool repeat = SettingsFiles::onUnlessZero(readSetting(SettingsFile::RepeatPlaylist, "0"));
 
     DLL = m_services.loadArtNet ? m_services.loadArtNet() : nullptr;
-    // Without the library there is nothing to activate.
-    m_menu->artNetActive()->setEnabled(DLL != nullptr);
-    m_menu->artNetConfiguration()->setEnabled(false);
+    m_dmx->setLibrary(DLL.get()); // without it there is nothing to activate
 
     m_transport->restoreSwitches(
         repeat, SettingsFiles::onUnlessZero(readSetting(SettingsFile::Autostart, "0")),
@@ -857,6 +860,7 @@ void MainWindow::attachMappers(ControlMapper* midi, ControlMapper* dmx)
     m_midiMapper = midi;
     m_dmxMapper = dmx;
     m_midi->setMapper(midi);
+    m_dmx->setMapper(dmx);
     const QList<std::tuple<ControlMapper*, const char*, const char*, const char*>> mappers = {
         {midi, "Communications/Midi Mapper", "Set MIDI control", "btnGetMidiAction"},
         {dmx, "Communications/DMX Mapper", "Set DMX control", "btnGetDmxAction"}};
@@ -922,8 +926,9 @@ void MainWindow::FormCloseQuery()
 {
     m_keys->stop();
     m_server->stop();
-    if (DLL)
-        DLL.reset();
+    // The receiver closes its socket and ends its thread before the players and windows go.
+    m_dmx->setLibrary(nullptr);
+    DLL.reset();
     m_channels->detachPlayers();
 }
 

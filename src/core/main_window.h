@@ -23,6 +23,7 @@ class ClipAdding;
 class ConsoleKeys;
 class ControlMapper;
 class MidiControl;
+class DmxControl;
 class ConnectionDialog;
 class ConnectionSenders;
 class ConsoleControls;
@@ -222,6 +223,7 @@ private:
     ControlMapper* m_midiMapper = nullptr;
     ControlMapper* m_dmxMapper = nullptr;
     MidiControl* m_midi = nullptr;
+    DmxControl* m_dmx = nullptr;
 
     MainMenu* m_menu = nullptr;
     Playlists* m_playlists = nullptr;

@@ -11,6 +11,7 @@
 #include <QActionGroup>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QTimer>
 
 namespace {
 Q_LOGGING_CATEGORY(midiLog, "quillon.midi")
@@ -26,10 +27,14 @@ MidiControl::MidiControl(MidiInputDevices* input, MainMenu& menu, const ReadData
     , m_runner(runner)
     , m_controls(controls)
     , m_hooks(std::move(hooks))
+    , m_losses([this] { return m_input ? m_input->overflows() : 0; },
+               [](uint64_t lost) {
+                   qCWarning(midiLog).noquote()
+                       << QStringLiteral("%1 MIDI messages lost: they came faster than the "
+                                         "console took them")
+                              .arg(lost);
+               })
 {
-    m_lossReportPause.setSingleShot(true);
-    m_lossReportPause.setInterval(5000);
-    connect(&m_lossReportPause, &QTimer::timeout, this, &MidiControl::reportLosses);
     connect(m_menu.midiActive(), &QAction::triggered, this, &MidiControl::setActive);
     connect(m_menu.action("Communications/Refresh Midi Device"), &QAction::triggered, this,
             &MidiControl::fillDevices);
@@ -85,7 +90,7 @@ void MidiControl::setActive(bool on)
     for (QAction* entry : m_menu.midiDevice()->actions())
         if (entry->data().toInt() == number)
             name = entry->property("device").toString();
-    m_lossesReported = 0; // a new input counts from 0
+    m_losses.restart(); // a new input counts from 0
     if (const auto error = m_input->open(number, name, [this] { takeMessages(); })) {
         m_menu.midiActive()->setChecked(false); // shown as it is: not open
         m_hooks.showError(*error);
@@ -96,7 +101,7 @@ void MidiControl::takeMessages()
 {
     if (!m_input || !m_input->isOpen())
         return;
-    reportLosses();
+    m_losses.check();
     QList<MidiMappingRow> rows;
     for (int row = 0; row < m_map.count(); ++row)
         rows.append({m_map.textAt(row, "codice"), m_map.textAt(row, "tipo"),
@@ -125,16 +130,4 @@ void MidiControl::takeMessages()
         }
     }
     QTimer::singleShot(0, this, &MidiControl::takeMessages); // the rest after the event loop
-}
-
-void MidiControl::reportLosses()
-{
-    const uint64_t lost = m_input->overflows();
-    if (lost == m_lossesReported || m_lossReportPause.isActive())
-        return;
-    qCWarning(midiLog).noquote()
-        << QStringLiteral("%1 MIDI messages lost: they came faster than the console took them")
-               .arg(lost - m_lossesReported);
-    m_lossesReported = lost;
-    m_lossReportPause.start();
 }

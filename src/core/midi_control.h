@@ -1,8 +1,8 @@
 #pragma once
 
+#include "control/loss_report.h"
+
 #include <QObject>
-#include <QTimer>
-#include <cstdint>
 #include <functional>
 
 class ActionRunner;
@@ -41,7 +41,6 @@ public:
 
 private:
     void takeMessages(); // `OnMidiInput`
-    void reportLosses();
 
     MidiInputDevices* m_input;
     MainMenu& m_menu;
@@ -50,6 +49,5 @@ private:
     ConsoleControl& m_controls;
     Hooks m_hooks;
     ControlMapper* m_mapper = nullptr;
-    uint64_t m_lossesReported = 0;
-    QTimer m_lossReportPause;
+    LossReport m_losses;
 };

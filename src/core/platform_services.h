@@ -42,10 +42,15 @@ public:
 class ArtNetLibrary {
 public:
     virtual ~ArtNetLibrary() = default;
-    // Received DMX channel values: subnet, universe, channel, value.
+    // Received DMX channel values: subnet, universe, channel (1..512), value; called on the
+    // user-interface thread in order of arrival, between activate() and deactivate().
     using Receiver = std::function<void(int subnet, int universe, int channel, int value)>;
-    virtual void activate(Receiver receiver) = 0;
+    // Starts reception; the error's text when it cannot start (reception stays off).
+    virtual std::optional<QString> activate(Receiver receiver) = 0;
     virtual void deactivate() = 0;
+    virtual bool isActive() const = 0;
+    // The reception's own settings and counters (reception may stop when a new setting
+    // cannot be applied; it says why).
     virtual void showConfig() = 0;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "control/artnet_receiver.h"
+#include "control/loss_report.h"
 #include "core/platform_services.h"
 
 class MidiInput;
@@ -25,4 +27,28 @@ private:
 class SystemCaptureDevices : public CaptureDevices {
 public:
     QStringList videoDevices() override;
+};
+
+// Art-Net reception of the program's own: the receiver on its thread, its settings in a file
+// of the cache folder, and its configuration dialog. Values reach the console in batches of
+// at most Batch a turn of the event loop; values that found the queue full are logged.
+class SystemArtNet : public ArtNetLibrary {
+public:
+    static constexpr int Batch = 1024;
+
+    explicit SystemArtNet(QString settingsPath);
+    std::optional<QString> activate(Receiver receiver) override;
+    void deactivate() override;
+    bool isActive() const override { return m_receiver.isRunning(); }
+    void showConfig() override;
+
+    const ArtNetReceiver& receiver() const { return m_receiver; }
+
+private:
+    void deliver();
+
+    QString m_settingsPath;
+    ArtNetReceiver m_receiver;
+    Receiver m_deliver;
+    LossReport m_losses;
 };

@@ -232,7 +232,7 @@ private slots:
         QVERIFY(!show.main->commandServer().listening());
         QCOMPARE(answers.seen.size(), 1);
 
-        for (const QString& port : {"70000", "", "0"}) {
+        for (const char* port : {"70000", "", "0"}) {
             show.child<QLineEdit>("txtPort")->setText(port);
             active->click();
             QVERIFY(!active->isChecked());
