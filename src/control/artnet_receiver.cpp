@@ -144,7 +144,7 @@ void ArtNetReceiver::receive(const QByteArray& datagram, const QHostAddress& sen
     const Clock::time_point now = Clock::now();
     if (universe.owner != sender) {
         const bool locked = m_settings.sources == ArtNetSettings::Sources::LockFirst &&
-                            !universe.owner.isNull() && now - universe.lastFrame < LockRelease;
+                            !universe.owner.isNull() && now - universe.lastFrame < m_settings.lockRelease;
         if (locked)
             return count(&ArtNetCounters::otherSender);
         if (m_settings.sources == ArtNetSettings::Sources::LockFirst)

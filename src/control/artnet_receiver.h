@@ -34,6 +34,7 @@ struct ArtNetSettings {
     QHostAddress address = QHostAddress(QHostAddress::AnyIPv4);
     int net = 0; // 0..127
     Sources sources = Sources::LockFirst;
+    std::chrono::milliseconds lockRelease{10000}; // silence that frees a locked universe
 
     // The file's settings; the defaults for what it lacks or holds wrongly.
     static ArtNetSettings load(const QString& path);
@@ -69,7 +70,6 @@ class ArtNetReceiver : public QObject {
 public:
     static constexpr quint16 Port = 6454;
     static constexpr int QueueCapacity = 8192;
-    static constexpr std::chrono::seconds LockRelease{10};
 
     explicit ArtNetReceiver(QObject* parent = nullptr);
     ~ArtNetReceiver() override;

@@ -120,6 +120,20 @@ private slots:
         QCOMPARE(received(receiver), QStringList{"0/1/1=48"});
         QCOMPARE(receiver.counters().otherSender, uint64_t(1));
 
+        // Silence frees the universe; the new sender's first frame reports all it carries.
+        ArtNetSettings quickRelease = testArtNetSettings();
+        quickRelease.lockRelease = std::chrono::milliseconds(1000);
+        QCOMPARE(receiver.start(quickRelease), std::nullopt);
+        QVERIFY(first.frame(0, 0, QByteArray("\x10\x11", 2)));
+        QCOMPARE(received(receiver), QStringList({"0/0/1=16", "0/0/2=17"}));
+        QVERIFY(second.frame(0, 0, QByteArray("\x10\x12", 2)));
+        QCOMPARE(received(receiver), QStringList());
+        QTest::qWait(500); // 1.1 s after the first sender's frame
+        QVERIFY(second.frame(0, 0, QByteArray("\x10\x12", 2)));
+        QCOMPARE(received(receiver), QStringList({"0/0/1=16", "0/0/2=18"}));
+        QVERIFY(first.frame(0, 0, QByteArray("\x10\x11", 2))); // now locked out
+        QCOMPARE(received(receiver), QStringList());
+
         // Taking every sender: the latest packet's values count.
         ArtNetSettings latest = testArtNetSettings();
         latest.sources = ArtNetSettings::Sources::Latest;
