@@ -144,7 +144,8 @@ void ArtNetReceiver::receive(const QByteArray& datagram, const QHostAddress& sen
     const Clock::time_point now = Clock::now();
     if (universe.owner != sender) {
         const bool locked = m_settings.sources == ArtNetSettings::Sources::LockFirst &&
-                            !universe.owner.isNull() && now - universe.lastFrame < m_settings.lockRelease;
+                            !universe.owner.isNull() &&
+                            now - universe.lastFrame < m_settings.lockRelease;
         if (locked)
             return count(&ArtNetCounters::otherSender);
         if (m_settings.sources == ArtNetSettings::Sources::LockFirst)
@@ -156,7 +157,7 @@ void ArtNetReceiver::receive(const QByteArray& datagram, const QHostAddress& sen
         const QMutexLocker lock(&m_mutex);
         ++m_counters.accepted;
         const QString address = sender.toString();
-        if (!m_counters.senders.contains(address))
+        if (m_counters.senders.size() < MaxSendersListed && !m_counters.senders.contains(address))
             m_counters.senders.append(address);
     }
     bool pushed = false;

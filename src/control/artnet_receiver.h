@@ -52,7 +52,7 @@ struct ArtNetCounters {
     uint64_t otherNet = 0;
     uint64_t otherSender = 0; // a universe locked to another address
     uint64_t overflows = 0;   // values that found the queue full (their channel's latest kept)
-    QStringList senders;      // addresses that sent a valid packet
+    QStringList senders;      // the first addresses that sent a valid packet
 };
 
 // Receives ArtDmx on UDP port 6454 on a thread of its own and hands the values that changed to
@@ -70,6 +70,7 @@ class ArtNetReceiver : public QObject {
 public:
     static constexpr quint16 Port = 6454;
     static constexpr int QueueCapacity = 8192;
+    static constexpr int MaxSendersListed = 64;
 
     explicit ArtNetReceiver(QObject* parent = nullptr);
     ~ArtNetReceiver() override;

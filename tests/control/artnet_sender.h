@@ -15,8 +15,7 @@ struct ArtNetSender {
 
     bool send(const QByteArray& datagram)
     {
-        return socket.writeDatagram(datagram, Listening, ArtNetReceiver::Port) ==
-               datagram.size();
+        return socket.writeDatagram(datagram, Listening, ArtNetReceiver::Port) == datagram.size();
     }
     // One ArtDmx frame of Net 0.
     bool frame(int subnet, int universe, const QByteArray& values)

@@ -59,8 +59,7 @@ private slots:
             << withLength(makeArtDmx(0, 0, 0, QByteArray(513, 1)), 513) << ArtNetVerdict::BadLength;
         QTest::newRow("512 announced, 20 present")
             << withLength(makeArtDmx(0, 0, 0, QByteArray(20, 1)), 512) << ArtNetVerdict::BadLength;
-        QTest::newRow("odd length")
-            << makeArtDmx(0, 0, 0, QByteArray(5, 1)) << ArtNetVerdict::Dmx;
+        QTest::newRow("odd length") << makeArtDmx(0, 0, 0, QByteArray(5, 1)) << ArtNetVerdict::Dmx;
     }
 
     void theRulesOfAPacket()
@@ -155,8 +154,7 @@ private slots:
             QTest::qWait(5);
         }
         QTRY_COMPARE(receiver.counters().accepted, uint64_t(24));
-        QCOMPARE(receiver.counters().overflows,
-                 uint64_t(24 * 512 - ArtNetReceiver::QueueCapacity));
+        QCOMPARE(receiver.counters().overflows, uint64_t(24 * 512 - ArtNetReceiver::QueueCapacity));
         QList<int> last(513, -1);
         int taken = 0;
         for (const DmxValue& value : receiver.take(100000)) {
@@ -235,9 +233,9 @@ private slots:
         QCOMPARE(mapping.match(0, 0, 1, 254).action, std::nullopt);
         QCOMPARE(mapping.match(0, 0, 1, 0).action, std::nullopt); // first row is a Command
         QCOMPARE(mapping.match(0, 0, 5, 77).command, std::optional<QString>("OpacityB"));
-        QCOMPARE(mapping.match(0, 1, 5, 77).command, std::nullopt);  // subnet 1
-        QCOMPARE(mapping.match(0, 0, 1, 77).command, std::nullopt);  // no -1 row
-        QCOMPARE(mapping.match(0, 0, 7, 10).command, std::nullopt);  // an Action row
+        QCOMPARE(mapping.match(0, 1, 5, 77).command, std::nullopt); // subnet 1
+        QCOMPARE(mapping.match(0, 0, 1, 77).command, std::nullopt); // no -1 row
+        QCOMPARE(mapping.match(0, 0, 7, 10).command, std::nullopt); // an Action row
     }
 };
 

@@ -8,14 +8,20 @@
 #include "core/system_devices.h"
 #include "support/modal_answers.h"
 #include "support/show_fixture.h"
+#include "ui/artnet_dialog.h"
 #include "ui/control_mapper.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 // A console with the program's Art-Net reception listening on 127.0.0.2, on a show with the
@@ -26,6 +32,7 @@ struct DmxConsole {
     std::unique_ptr<Console> console;
     MainWindow* main = nullptr;
     MainMenu* menu = nullptr;
+    SystemArtNet* artNet = nullptr;
 
     DmxConsole()
     {
@@ -39,7 +46,11 @@ struct DmxConsole {
         const QString settings = fixture.cacheDir() + ArtNetSettings::FileName;
         testArtNetSettings().save(settings);
         PlatformServices services;
-        services.loadArtNet = [settings] { return std::make_unique<SystemArtNet>(settings); };
+        services.loadArtNet = [this, settings] {
+            auto made = std::make_unique<SystemArtNet>(settings);
+            artNet = made.get();
+            return made;
+        };
         console = std::make_unique<Console>(fixture.settings(), std::move(services));
         if (!console->start())
             qFatal("the console did not start");
@@ -94,9 +105,11 @@ private slots:
         // OpacityB on channel 5, BrightnessA on channel 6.
         auto* alphaB = show.child<QSlider>("AlphaTrack2");
         auto* brightnessA = show.child<QSlider>("b");
-        const QList<std::tuple<int, int, QSlider*, int>> moves = {
-            {5, 0, alphaB, 255}, {5, 128, alphaB, 127}, {5, 255, alphaB, 0},
-            {6, 127, brightnessA, 0}, {6, 0, brightnessA, 100}};
+        const QList<std::tuple<int, int, QSlider*, int>> moves = {{5, 0, alphaB, 255},
+                                                                  {5, 128, alphaB, 127},
+                                                                  {5, 255, alphaB, 0},
+                                                                  {6, 127, brightnessA, 0},
+                                                                  {6, 0, brightnessA, 100}};
         for (const auto& [channel, value, bar, position] : moves) {
             QByteArray values(channel, 0);
             values[0] = char(0xFE); // the action stays quiet
@@ -143,6 +156,43 @@ private slots:
         QVERIFY(desk.frame(0, 0, QByteArray("\0\0\0\0\x40", 5)));
         QTRY_COMPARE(edits(), QString("0 0 5 64"));
         QCOMPARE(alphaB->value(), opacity);
+    }
+
+    void theConfigurationChangesWhatIsHeard()
+    {
+        const DmxConsole show;
+        show.menu->artNetActive()->trigger();
+        ArtNetSender desk;
+        QVERIFY(desk.frame(0, 0, QByteArray("\x01", 1)));
+        QTRY_COMPARE(show.artNet->receiver().counters().accepted, uint64_t(1));
+
+        // The dialog shows the counters; a wrong address is refused, Net 1 is saved.
+        QStringList shown;
+        QTimer::singleShot(200, [&] {
+            auto* dialog = qobject_cast<ArtNetDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            shown.append(dialog->findChild<QLabel*>("lblCounters")->text());
+            dialog->findChild<QLineEdit*>("txtAddress")->setText("127.0.0.2.7");
+            dialog->findChild<QPushButton*>("btnSave")->click();
+            shown.append(dialog->findChild<QLabel*>("lblProblem")->text());
+            dialog->findChild<QLineEdit*>("txtAddress")->setText("127.0.0.2");
+            dialog->findChild<QSpinBox*>("spinNet")->setValue(1);
+            dialog->findChild<QPushButton*>("btnSave")->click();
+        });
+        show.menu->artNetConfiguration()->trigger();
+        QCOMPARE(shown.size(), 2);
+        QVERIFY2(shown.at(0).startsWith("Frames accepted: 1\n"), qPrintable(shown.at(0)));
+        QCOMPARE(shown.at(1), QString("'127.0.0.2.7' is not an IPv4 address"));
+        QCOMPARE(ArtNetSettings::load(show.fixture.cacheDir() + ArtNetSettings::FileName).net, 1);
+        QVERIFY(show.menu->artNetActive()->isChecked());
+
+        // Listening again on Net 1: Net 0 is ignored now.
+        auto* alphaB = show.child<QSlider>("AlphaTrack2");
+        QVERIFY(desk.send(makeArtDmx(0, 0, 0, QByteArray("\0\0\0\0\x40", 5))));
+        QVERIFY(desk.send(makeArtDmx(1, 0, 0, QByteArray("\0\0\0\0\x50", 5))));
+        QTRY_COMPARE(alphaB->value(), 255 - 0x50);
+        QTRY_COMPARE(show.artNet->receiver().counters().otherNet, uint64_t(1));
     }
 
     void aTakenPortLeavesArtNetOff()
