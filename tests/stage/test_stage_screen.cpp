@@ -155,7 +155,7 @@ private slots:
             static_cast<QAbstractButton*>(pad->tile(tile))->click();
             if (!QTest::qWaitFor([&] { return show.main->runner().idle(); }, 5000))
                 return QColor(); // the action never ended: no colour matches
-            QTest::qWait(600); // through the compositor
+            QTest::qWait(600);   // through the compositor
             return screenshot().pixelColor(150, 125);
         };
         QColor centre = press(1);
