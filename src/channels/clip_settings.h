@@ -30,18 +30,10 @@ struct ClipSettings {
     QString FNomeLayout;
     int FChangeA = 0, FChangeB = 0, FChangeBG = 0;
 
-    // The neutral filters of an empty channel. Keeps the start and end points, the picture
-    // size and the length: the caller decides about those.
-    void resetFilters()
-    {
-        ClipSettings neutral;
-        neutral.FIn = FIn;
-        neutral.FOut = FOut;
-        neutral.FDuration = FDuration;
-        neutral.FWidth = FWidth;
-        neutral.FHeight = FHeight;
-        *this = neutral;
-    }
+    // An empty channel's settings with the filters at their neutral values (see
+    // clip_columns.h) for the picture's size. Keeps the start and end points, the picture size
+    // and the length: the caller decides about those.
+    void resetFilters();
 };
 
 // Indexed by channel: 1 = Player A, 2 = Player B; index 0 stays unused.

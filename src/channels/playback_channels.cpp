@@ -2,6 +2,7 @@
 
 #include "channels/channel_mixer.h"
 #include "channels/channel_panel.h"
+#include "channels/clip_columns.h"
 #include "channels/position_bar.h"
 #include "channels/video_filter_text.h"
 #include "data/show_database.h"
@@ -218,59 +219,17 @@ void PlaybackChannels::btnPlayAClick()
     p->setEndStatus(clip.text("status"));
     m_state.codice(c) = int(clip.integer("codice"));
     ClipSettings& s = m_state.clipSettings[c];
-    s.FAzione1 = int(clip.integer("azione_iniziale"));
-    s.FAzione2 = int(clip.integer("azione_finale"));
     if (m_controls.loadVolumeValue->isChecked())
         TheVolume(c)->setValue(TheVolume(c)->maximum() - int(clip.integer("volume")));
     const bool loadFilters = m_controls.loadFilters->isChecked();
-    if (loadFilters) {
-        const auto real = [&clip](const char* column) { return clip.value(column).toDouble(); };
-        const auto whole = [&clip](const char* column) { return int(clip.integer(column)); };
-        s.FBrightness = real("brightness");
-        s.FSaturation = real("saturation");
-        s.FHue = real("hue");
-        s.FCrop = whole("crop");
-        s.FCropX = whole("cropx");
-        s.FCropY = whole("cropy");
-        s.FCropW = whole("cropw");
-        s.FCropH = whole("croph");
-        s.FPerspective = whole("perspective");
-        int* corners[8] = {&s.Fx0, &s.Fy0, &s.Fx1, &s.Fy1, &s.Fx2, &s.Fy2, &s.Fx3, &s.Fy3};
-        const char* cornerColumns[8] = {"x0", "y0", "x1", "y1", "x2", "y2", "x3", "y3"};
-        for (int i = 0; i < 8; ++i)
-            *corners[i] = whole(cornerColumns[i]);
-        s.FColor = whole("color");
-        double* balance[9] = {&s.Frs, &s.Fgs, &s.Fbs, &s.Frm, &s.Fgm,
-                              &s.Fbm, &s.Frh, &s.Fgh, &s.Fbh};
-        const char* balanceColumns[9] = {"rs", "gs", "bs", "rm", "gm", "bm", "rh", "gh", "bh"};
-        for (int i = 0; i < 9; ++i)
-            *balance[i] = real(balanceColumns[i]);
-        s.FRotation = whole("rotation");
-        s.FAngle = real("angle");
-        s.FRuota = whole("ruota");
-        s.FBlur = whole("blur");
-        s.FCroma = whole("croma");
-        s.FCromaLR = whole("cromaLR");
-        s.FFiltro = clip.text("filtro");
-        s.FAlpha = whole("opacity");
-    }
+    readClipSettings(clip, s, loadFilters);
     if (directDraw()) {
         panel(1)->setPreview(false);
         panel(2)->setPreview(false);
     } else {
         p->setPreview(clip.integer("preview") == 1);
     }
-    s.FIn = clip.integer("start");
     p->showStartPoint(s.FIn);
-    s.FOut = clip.integer("end");
-    s.FWidth = int(clip.integer("w"));
-    s.FHeight = int(clip.integer("h"));
-    s.FDuration = clip.integer("duratams");
-    s.FMonitor = int(clip.integer("monitor"));
-    s.FNomeLayout = clip.text("nomelayout");
-    s.FChangeA = int(clip.integer("changeA"));
-    s.FChangeB = int(clip.integer("changeB"));
-    s.FChangeBG = int(clip.integer("changeBG"));
     if (!m_host.selectStage(s.FNomeLayout) && s.FMonitor == 1)
         m_host.showWarning("Stage " + s.FNomeLayout + " not found");
     const bool flip = clip.integer("vflip") == 1;

@@ -1,5 +1,6 @@
 #include "library/clip_adder.h"
 
+#include "channels/clip_columns.h"
 #include "data/show_database.h"
 #include "data/write_operation.h"
 #include "media/ff_decoder.h"
@@ -129,7 +130,7 @@ ClipAdder::Result ClipAdder::write(const QList<Probed>& probed, const QString& p
                 const int h = probe.height;
                 WriteDataset& clip = m_database.p;
                 clip.append();
-                const QList<std::pair<const char*, QVariant>> values = {
+                QList<std::pair<const char*, QVariant>> values = {
                     {"ordine", ordine++},
                     {"titolo", titleOf(probe.path)},
                     {"file", probe.file},
@@ -147,53 +148,18 @@ ClipAdder::Result ClipAdder::write(const QList<Probed>& probed, const QString& p
                     {"gruppo", 0},
                     {"lista", playlist},
                     {"aratio", 0},
-                    {"crop", 0},
-                    {"cropx", 0},
-                    {"cropy", 0},
-                    {"cropw", w},
-                    {"croph", h},
                     {"azione_iniziale", -1},
                     {"azione_finale", -1},
                     {"w", w},
                     {"h", h},
-                    {"brightness", 0.0},
-                    {"saturation", 1.0},
-                    {"hue", 0.0},
-                    {"ruota", 4},
-                    {"color", 0},
-                    {"rs", 0.0},
-                    {"gs", 0.0},
-                    {"bs", 0.0},
-                    {"rm", 0.0},
-                    {"gm", 0.0},
-                    {"bm", 0.0},
-                    {"rh", 0.0},
-                    {"gh", 0.0},
-                    {"bh", 0.0},
-                    {"blur", 0},
-                    {"croma", 0},
-                    {"cromaLR", 0},
-                    {"perspective", 0},
-                    {"x0", 0},
-                    {"y0", 0},
-                    {"x1", w},
-                    {"y1", 0},
-                    {"x2", 0},
-                    {"y2", h},
-                    {"x3", w},
-                    {"y3", h},
-                    {"rotation", 0},
-                    {"angle", 0.0},
-                    {"opacity", 255},
-                    {"speed", 0},
                     {"preview", 1},
-                    {"vflip", 0},
                     {"deinterlace", 0},
                     {"trxtime", 2},
                     {"changeA", 1},
                     {"changeB", 1},
                     {"changeBG", 1},
                 };
+                values.append(neutralFilterValues(w, h));
                 for (const auto& [column, value] : values)
                     clip.setValue(column, value);
                 ++result.added;

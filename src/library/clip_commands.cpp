@@ -1,25 +1,9 @@
 #include "library/clip_commands.h"
 
+#include "channels/clip_columns.h"
 #include "data/show_database.h"
 #include "data/write_operation.h"
 #include "library/playlists.h"
-
-namespace {
-// Columns a duplicate always takes from its source.
-const char* const CopiedColumns[] = {
-    "titolo",      "file",    "tipo",        "duratams",    "start",         "end",
-    "aspectratio", "status",  "risoluzione", "volume",      "frame",         "monitor",
-    "player",      "gruppo",  "lista",       "aratio",      "azione_finale", "azione_iniziale",
-    "w",           "h",       "preview",     "deinterlace", "trxtime",       "nomelayout",
-    "changeA",     "changeB", "changeBG"};
-// The filter columns, copied by "Make duplicated" and neutral otherwise.
-const char* const FilterColumns[] = {
-    "crop",  "cropx",  "cropy",   "cropw", "croph", "brightness", "saturation",  "hue",
-    "ruota", "color",  "rs",      "gs",    "bs",    "rm",         "gm",          "bm",
-    "rh",    "gh",     "bh",      "blur",  "croma", "cromaLR",    "perspective", "x0",
-    "y0",    "x1",     "y1",      "x2",    "y2",    "x3",         "y3",          "rotation",
-    "angle", "filtro", "opacity", "speed", "vflip"};
-} // namespace
 
 ClipCommands::ClipCommands(ShowDatabase& database, WriteOperation& write, PlaylistHost& host,
                            Playlists& playlists, QObject* parent)
@@ -54,27 +38,8 @@ void ClipCommands::refresh(int clip)
 
 QList<std::pair<const char*, QVariant>> ClipCommands::neutralFilters() const
 {
-    const int w = int(m_database.playlist.integer("w"));
-    const int h = int(m_database.playlist.integer("h"));
-    return {{"crop", 0},         {"cropx", 0},
-            {"cropy", 0},        {"cropw", w},
-            {"croph", h},        {"brightness", 0.0},
-            {"saturation", 1.0}, {"hue", 0.0},
-            {"ruota", 4},        {"color", 0},
-            {"rs", 0.0},         {"gs", 0.0},
-            {"bs", 0.0},         {"rm", 0.0},
-            {"gm", 0.0},         {"bm", 0.0},
-            {"rh", 0.0},         {"gh", 0.0},
-            {"bh", 0.0},         {"blur", 0},
-            {"croma", 0},        {"cromaLR", 0},
-            {"perspective", 0},  {"x0", 0},
-            {"y0", 0},           {"x1", w},
-            {"y1", 0},           {"x2", 0},
-            {"y2", h},           {"x3", w},
-            {"y3", h},           {"rotation", 0},
-            {"angle", 0.0},      {"filtro", QVariant()},
-            {"opacity", 255},    {"speed", 0},
-            {"vflip", 0}};
+    return neutralFilterValues(int(m_database.playlist.integer("w")),
+                               int(m_database.playlist.integer("h")));
 }
 
 bool ClipCommands::changeCurrent(const QList<std::pair<const char*, QVariant>>& values,
@@ -153,14 +118,12 @@ void ClipCommands::duplicate(bool withFilters)
     const int source = currentClip();
     const ReadDataset& clip = m_database.playlist;
     QList<std::pair<const char*, QVariant>> values;
-    for (const char* column : CopiedColumns)
-        values.append({column, clip.value(column)});
-    if (withFilters) {
-        for (const char* column : FilterColumns)
-            values.append({column, clip.value(column)});
-    } else {
+    for (const ClipColumn& column : clipTableColumns())
+        if (column.group == ClipColumn::Group::Clip ||
+            (withFilters && column.group == ClipColumn::Group::Filter))
+            values.append({column.name, clip.value(column.name)});
+    if (!withFilters)
         values.append(neutralFilters());
-    }
     m_database.p.setFilter("1 = 0"); // only the new row
     m_write.run(
         {&m_database.p},

@@ -1,4 +1,7 @@
+#include "channels/clip_columns.h"
 #include "core/main_menu.h"
+#include "data/database_error.h"
+#include "data/read_dataset.h"
 #include "library/clip_commands.h"
 #include "support/modal_answers.h"
 #include "support/started_console.h"
@@ -8,6 +11,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -142,6 +146,49 @@ private slots:
         QCOMPARE(library.column(2, "color").toInt(), 0);
         QCOMPARE(library.column(2, "ruota").toInt(), 4);
         QCOMPARE(library.column(2, "start").toLongLong(), 5000000); // not a filter
+    }
+
+    void theClipColumnTableCoversTheClipTable()
+    {
+        const Library library;
+        const QString stored =
+            library.fixture
+                .scalar(R"(select list(trim(rdb$field_name), ',') from rdb$relation_fields
+                           where rdb$relation_name = 'playlist')")
+                .toString();
+        QStringList schema = stored.split(',');
+        QStringList table;
+        for (const ClipColumn& column : clipTableColumns())
+            table.append(QString::fromLatin1(column.name));
+        QCOMPARE(table.size(), QSet<QString>(table.begin(), table.end()).size()); // once each
+        schema.sort();
+        table.sort();
+        QCOMPARE(table, schema);
+
+        // A dataset without a column the channel needs is refused loudly.
+        ReadDataset partial("partial", R"(select "codice", "w", "h" from "playlist")");
+        partial.open(library.main->database().db());
+        ClipSettings settings;
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, readClipSettings(partial, settings, false));
+    }
+
+    void anEmptiedChannelHasNeutralFiltersForItsPicture()
+    {
+        const Library library;
+        ClipSettings& settings = library.main->state().clipSettings[2];
+        settings.FWidth = 320;
+        settings.FHeight = 240;
+        settings.FColor = 1;
+        settings.FCropW = 17;
+        library.main->reset_info(2);
+        QCOMPARE(settings.FColor, 0);
+        QCOMPARE(settings.FRuota, 4);
+        QCOMPARE(settings.FSaturation, 1.0);
+        QCOMPARE(settings.FAlpha, 255);
+        // The crop's right and bottom edges and the far corners sit on the picture's edges.
+        QCOMPARE(QList<int>({settings.FCropW, settings.FCropH, settings.Fx1, settings.Fy2,
+                             settings.Fx3, settings.Fy3}),
+                 QList<int>({320, 240, 320, 240, 320, 240}));
     }
 
     void renameStatusAndAspect()
