@@ -318,6 +318,9 @@ QWidget* ChannelPanel::buildColourControls()
     m_brightnessValue = spinBox(n.brightnessValue, -100, 100, controls);
     m_saturationValue = spinBox(n.saturationValue, 0, 100, controls);
     m_hueValue = spinBox(n.hueValue, -100, 100, controls);
+    m_brightnessReset = namedButton(n.brightnessReset, "B", controls);
+    m_saturationReset = namedButton(n.saturationReset, "S", controls);
+    m_hueReset = namedButton(n.hueReset, "H", controls);
     m_alpha = verticalBar(n.alpha, 0, 255, controls);
     m_alphaValue = spinBox(n.alphaValue, 0, 255, controls);
     m_alphaValue->setValue(255);
@@ -341,9 +344,9 @@ QWidget* ChannelPanel::buildColourControls()
         QPushButton* reset;
     };
     const QList<Column> columns = {
-        {"B", m_brightness, m_brightnessValue, namedButton(n.brightnessReset, "B", controls)},
-        {"S", m_saturation, m_saturationValue, namedButton(n.saturationReset, "S", controls)},
-        {"H", m_hue, m_hueValue, namedButton(n.hueReset, "H", controls)},
+        {"B", m_brightness, m_brightnessValue, m_brightnessReset},
+        {"S", m_saturation, m_saturationValue, m_saturationReset},
+        {"H", m_hue, m_hueValue, m_hueReset},
         {"ALPHA", m_alpha, m_alphaValue, m_alphaReset},
         {"SPEED", m_speed, m_speedReadout, m_speedReset},
         {"VOL", m_volume, m_volumeReadout, m_volumeMax},
@@ -405,12 +408,6 @@ void ChannelPanel::resetInfo()
     m_endStatus->setText({});
     m_title->setText("Add a clip");
     m_preview->clear();
-    m_brightness->setValue(0);
-    m_saturation->setValue(90);
-    m_hue->setValue(0);
-    m_brightnessValue->setValue(0);
-    m_saturationValue->setValue(10);
-    m_hueValue->setValue(0);
     m_meterLeft->setValue(0);
     m_meterRight->setValue(0);
     setSelected(m_layer->isChecked());
@@ -590,11 +587,12 @@ void ChannelPanel::setPreview(bool on)
     (on ? m_previewOn : m_previewOff)->setChecked(true);
 }
 
-void ChannelPanel::showColourBars(int brightness, int saturation, int hue)
+ColourBars::Controls ChannelPanel::colourControls() const
 {
-    m_brightness->setValue(brightness);
-    m_saturation->setValue(saturation);
-    m_hue->setValue(hue);
+    return {{m_brightness, m_saturation, m_hue},
+            {m_brightnessValue, m_saturationValue, m_hueValue},
+            {m_brightnessReset, m_saturationReset, m_hueReset},
+            m_resetAll};
 }
 
 bool ChannelPanel::eventFilter(QObject* watched, QEvent* event)

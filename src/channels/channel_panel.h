@@ -1,5 +1,7 @@
 #pragma once
 
+#include "channels/colour_bars.h"
+
 #include "media/player_types.h"
 
 #include <QGroupBox>
@@ -25,7 +27,7 @@ public:
 
     int channel() const { return m_channel; }
 
-    // The empty state: no clip, neutral colour controls, silent meters.
+    // The empty state: no clip, silent meters (the colour bars are ColourBars').
     void resetInfo();
     // The lamp beside the layer button shows whether this channel is the selected layer.
     void setSelected(bool selected);
@@ -98,7 +100,8 @@ public:
     // Aspect buttons in the order Original, Fit, 4:3, 16:9, 1.85:1, 2.35:1.
     const QList<QPushButton*>& aspectButtons() const { return m_aspects; }
     // The colour bars (brightness, saturation, hue) as the filter panel sets them.
-    void showColourBars(int brightness, int saturation, int hue);
+    // The brightness, saturation and hue column and "RESET ALL", for ColourBars.
+    ColourBars::Controls colourControls() const;
 
 signals:
     // A click on the preview picture selects this channel.
@@ -147,6 +150,9 @@ private:
     QSpinBox* m_brightnessValue;
     QSpinBox* m_saturationValue;
     QSpinBox* m_hueValue;
+    QPushButton* m_brightnessReset;
+    QPushButton* m_saturationReset;
+    QPushButton* m_hueReset;
     QProgressBar* m_meterLeft;
     QProgressBar* m_meterRight;
     QLabel* m_lamp;

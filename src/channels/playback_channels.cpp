@@ -3,6 +3,7 @@
 #include "channels/channel_mixer.h"
 #include "channels/channel_panel.h"
 #include "channels/clip_columns.h"
+#include "channels/colour_bars.h"
 #include "channels/position_bar.h"
 #include "channels/video_filter_text.h"
 #include "data/show_database.h"
@@ -52,6 +53,10 @@ PlaybackChannels::PlaybackChannels(ShowDatabase& database, WriteOperation& write
         {[this] { btnResumeClick(); }, [this](int channel) { return nextClipTick(channel); }},
         m_state.clipSettings, m_state.handlersArmed, this);
 
+    for (const int channel : {1, 2})
+        m_colourBars[channel - 1] = new ColourBars(
+            panel(channel)->colourControls(), m_state.clipSettings[channel], m_state.handlersArmed,
+            [this, channel] { return ThePlayer(channel); }, this);
     wirePlayer(m_players[0], 1);
     wirePlayer(m_players[1], 2);
     wireControls();
@@ -252,13 +257,15 @@ void PlaybackChannels::reset_info(int channel)
     clip.FOut = 0;
     if (m_controls.loadFilters->isChecked())
         clip.resetFilters();
+    // The colour bars show the channel's values: neutral, or those kept when filters are not
+    // loaded with clips (moving the bars to neutral would write neutral values back).
+    m_colourBars[channel - 1]->show();
 }
 
 void PlaybackChannels::ImpostaFiltri(int channel)
 {
     const ClipSettings& s = m_state.clipSettings[channel];
-    panel(channel)->showColourBars(int(-(s.FBrightness * 10)), int(100 - s.FSaturation * 10),
-                                   int(-(s.FHue * 100 / M_PI)));
+    m_colourBars[channel - 1]->show();
     panel(channel)->alphaSlider()->setValue(255 - s.FAlpha);
 }
 

@@ -7,6 +7,7 @@
 #include <QObject>
 
 class ChannelPanel;
+class ColourBars;
 class DatasetGrid;
 class OutputWindow;
 class QAbstractButton;
@@ -116,6 +117,8 @@ public:
 
     // Reports of the players.
     void vAFileOpen(TFFPlayer* sender, int64_t duration, int frameWidth, int frameHeight);
+    // Loads the channel's filter values into its colour bars and opacity slider.
+    void ImpostaFiltri(int channel);
     void vAPosition(TFFPlayer* sender, int64_t pts);
     void vAState(TFFPlayer* sender, TPlayState state);
 
@@ -126,8 +129,6 @@ private:
     // The paused channel's picture in the preview and its place in the countdown.
     void showCued(int channel);
     void seekFromBar(int channel);
-    // Loads the channel's filter values into its colour bars and opacity slider.
-    void ImpostaFiltri(int channel);
     bool directDraw() const;
     bool nextClipTick(int channel);
     // The channel's layer holds a clip (shown on the stage) or nothing (kept hidden).
@@ -141,6 +142,7 @@ private:
     Controls m_controls;
     RenderMenu m_menu;
     TFFPlayer* m_players[2];
+    ColourBars* m_colourBars[2] = {};
     ChannelMixer* m_mixer;
     OutputWindow* m_windows[2] = {};
 };

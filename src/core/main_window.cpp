@@ -605,6 +605,7 @@ void MainWindow::dropEvent(QDropEvent* event)
 void MainWindow::selectLayer(int channel)
 {
     state().selectedChannel = channel;
+    m_channels->ImpostaFiltri(channel);
     panel(channel)->layerButton()->setChecked(true);
     for (ChannelPanel* panel : m_panels)
         panel->setSelected(panel->channel() == channel);

@@ -15,6 +15,7 @@
 #include "ui/dataset_grid.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -335,6 +336,76 @@ private slots:
         QTRY_VERIFY(!show.player(1)->LastError().isEmpty());
         QCOMPARE(show.main->state().codiceA, clips[1]);
         QCOMPARE(show.child<QPushButton>("status")->text(), QString("BLACK"));
+    }
+
+    void colourBarsComeBackWhereTheyWereSet()
+    {
+        Show show;
+        ChannelPanel* panel = show.panel(1);
+        ClipSettings& settings = show.main->state().clipSettings[1];
+        QVERIFY(show.main->state().handlersArmed);
+        // Every position of each bar survives selecting the layer (which loads the bars from
+        // the values) unchanged.
+        const QList<std::tuple<QSlider*, int, int>> bars = {{panel->brightnessBar(), -100, 100},
+                                                            {panel->saturationBar(), 0, 100},
+                                                            {panel->hueBar(), -100, 100}};
+        for (const auto& [bar, lowest, highest] : bars) {
+            QStringList moved;
+            for (int position = lowest; position <= highest; ++position) {
+                bar->setValue(position);
+                show.click("btnLayerA");
+                if (bar->value() != position)
+                    moved.append(QStringLiteral("%1 → %2").arg(position).arg(bar->value()));
+            }
+            QVERIFY2(moved.isEmpty(), qPrintable(bar->objectName() + ": " + moved.join(", ")));
+        }
+        // The Part's figures: b at 25 is −2.5 with −25 shown; s at 100 is grey; h at −50 is π/2.
+        panel->brightnessBar()->setValue(25);
+        QCOMPARE(settings.FBrightness, -2.5);
+        QCOMPARE(show.child<QSpinBox>("bt")->value(), -25);
+        panel->saturationBar()->setValue(100);
+        QCOMPARE(settings.FSaturation, 0.0);
+        panel->hueBar()->setValue(-50);
+        QCOMPARE(settings.FHue, M_PI / 2);
+        // "RESET ALL": B, S and H back to neutral.
+        panel->resetAllButton()->click();
+        QCOMPARE(QList<int>({panel->brightnessBar()->value(), panel->saturationBar()->value(),
+                             panel->hueBar()->value()}),
+                 QList<int>({0, 90, 0}));
+        QCOMPARE(settings.FSaturation, 1.0);
+        // A number typed in moves its bar.
+        auto* hueNumber = show.child<QSpinBox>("ht");
+        QApplication::setActiveWindow(show.main);
+        hueNumber->setFocus();
+        QTRY_VERIFY(hueNumber->hasFocus());
+        hueNumber->setValue(40);
+        QCOMPARE(panel->hueBar()->value(), -40);
+    }
+
+    void aLiveColourChangeReachesThePicture()
+    {
+        Show show;
+        const int clip = show.add(media("clip_6s.mp4"));
+        show.load(1, clip, true);
+        // Pixels whose colour channels differ: none in a grey picture.
+        const auto coloured = [&] {
+            const QImage picture = show.player(1)->CurrentFrame(QSize(64, 48));
+            int count = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x) {
+                    const QColor c = picture.pixelColor(x, y);
+                    count += std::max({c.red(), c.green(), c.blue()}) -
+                                 std::min({c.red(), c.green(), c.blue()}) >
+                             24;
+                }
+            return count;
+        };
+        QTRY_VERIFY(coloured() > 500);
+        const QString graph = show.player(1)->VideoFilters();
+        show.panel(1)->saturationBar()->setValue(100);
+        QTRY_COMPARE(coloured(), 0);
+        QCOMPARE(show.player(1)->VideoFilters(), graph); // live: the clip was not opened again
+        QVERIFY(show.player(1)->LastError().isEmpty());
     }
 
     void stopWithoutAClipResetsThePanel()
