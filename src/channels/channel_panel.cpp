@@ -389,7 +389,7 @@ QWidget* ChannelPanel::buildSwitches()
         layout->addWidget(row1.at(i), 0, i);
     m_resetAll = namedButton(n.resetAll, "RESET ALL", switches);
     const QList<QPushButton*> row2 = {
-        m_deinterlace, namedButton(n.stepFrame, "STEP FRAME", switches),
+        m_deinterlace, m_stepFrame = namedButton(n.stepFrame, "STEP FRAME", switches),
         namedButton(n.saveClip, "SAVE TO CLIP", switches), m_resetAll, m_muteToggle};
     for (int i = 0; i < row2.size(); ++i)
         layout->addWidget(row2.at(i), 1, i == 0 ? 0 : i + 1, 1, i == 0 ? 2 : 1);

@@ -102,6 +102,7 @@ public:
     // The colour bars (brightness, saturation, hue) as the filter panel sets them.
     // The brightness, saturation and hue column and "RESET ALL", for ColourBars.
     ColourBars::Controls colourControls() const;
+    QPushButton* stepFrameButton() const { return m_stepFrame; }
 
 signals:
     // A click on the preview picture selects this channel.
@@ -153,6 +154,7 @@ private:
     QPushButton* m_brightnessReset;
     QPushButton* m_saturationReset;
     QPushButton* m_hueReset;
+    QPushButton* m_stepFrame = nullptr;
     QProgressBar* m_meterLeft;
     QProgressBar* m_meterRight;
     QLabel* m_lamp;

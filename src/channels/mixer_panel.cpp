@@ -94,7 +94,8 @@ MixerPanel::MixerPanel(QWidget* parent)
     points->addWidget(m_setStartPoint, 0, 0);
     points->addWidget(m_resetStartPoint, 0, 1);
     points->addWidget(button("SpeedButton1", "SET\nSNAPSHOT", this), 1, 0);
-    points->addWidget(button("btnRestart", "RESTART", this), 1, 1);
+    m_restart = button("btnRestart", "RESTART", this);
+    points->addWidget(m_restart, 1, 1);
     layout->addLayout(points);
 }
 

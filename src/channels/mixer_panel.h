@@ -28,6 +28,7 @@ public:
     QAbstractButton* invert() const { return m_invert; }
     QAbstractButton* setStartPoint() const { return m_setStartPoint; }
     QAbstractButton* resetStartPoint() const { return m_resetStartPoint; }
+    QAbstractButton* restart() const { return m_restart; }
 
     void showStageOnAir(const QString& name);
     // The label that names the stage on air ("NO ACTIVE" until one is taken).
@@ -42,5 +43,6 @@ private:
     QAbstractButton* m_invert;
     QAbstractButton* m_setStartPoint;
     QAbstractButton* m_resetStartPoint;
+    QAbstractButton* m_restart;
     QLabel* m_stageOnAir;
 };

@@ -100,9 +100,21 @@ void PlaybackChannels::wireControls()
             [this] { btnSetStartPointClick(1); });
     connect(m_controls.resetStartPoint, &QAbstractButton::clicked, this,
             [this] { btnSetStartPointClick(0); });
+    // "RESTART": the selected channel back to the file's beginning (not the start point); a
+    // paused player stays paused.
+    connect(m_controls.restart, &QAbstractButton::clicked, this, [this] {
+        livello(false);
+        ThePlayer(m_state.selectedChannel)->Seek(0, sfBackward);
+        livello(true);
+    });
 
     for (const int channel : {1, 2}) {
         ChannelPanel* p = panel(channel);
+        // "STEP FRAME": the next picture, and the player stays paused.
+        connect(p->stepFrameButton(), &QPushButton::clicked, this, [this, channel] {
+            ThePlayer(channel)->Pause();
+            ThePlayer(channel)->StepToNextFrame();
+        });
         PositionBar* bar = p->positionBar();
         connect(bar, &QSlider::valueChanged, this, [this, channel] { seekFromBar(channel); });
         connect(bar, &QSlider::sliderReleased, this, [this, channel] { seekFromBar(channel); });

@@ -69,6 +69,7 @@ public:
         QAbstractButton* patternOff;
         QAbstractButton* setStartPoint;
         QAbstractButton* resetStartPoint;
+        QAbstractButton* restart; // "RESTART"
         QAbstractButton* invert;
         // The mixer's columns of Player A and Player B.
         ChannelMixer::Channel mix[2];

@@ -222,6 +222,7 @@ void MainWindow::buildConsole()
         testPatterns->patternButtons().first(),
         m_mixer->setStartPoint(),
         m_mixer->resetStartPoint(),
+        m_mixer->restart(),
         m_mixer->invert(),
         {{nullptr, nullptr, m_mixer->channel(1)}, {nullptr, nullptr, m_mixer->channel(2)}},
         loads.loadAspectRatio,

@@ -455,6 +455,32 @@ private slots:
         QCOMPARE(show.player(2)->AspectRatio(), 1.7777778f);
     }
 
+    void stepFrameAndRestart()
+    {
+        Show show;
+        const int clip = show.add(media("clip_6s.mp4"));
+        show.load(1, clip, true);
+        TFFPlayer* player = show.player(1);
+        QTRY_VERIFY(player->CurrentPTS() > 1000000);
+        // "STEP FRAME" pauses and shows one picture after another.
+        show.click("btnTrimModeA");
+        QTRY_COMPARE(show.label("pausedA"), QString("PAUSED"));
+        QTest::qWait(200);
+        const int64_t before = player->CurrentPTS();
+        show.click("btnTrimModeA");
+        QTRY_VERIFY(player->CurrentPTS() > before);
+        QVERIFY(player->CurrentPTS() - before < 100000); // one picture, not a run
+        QTest::qWait(300);
+        const int64_t stepped = player->CurrentPTS();
+        QTest::qWait(300);
+        QCOMPARE(player->CurrentPTS(), stepped); // still paused
+        // "RESTART": the selected channel back to the file's beginning, still paused.
+        show.click("btnLayerA");
+        show.click("btnRestart");
+        QTRY_VERIFY(player->CurrentPTS() < 100000);
+        QCOMPARE(show.label("pausedA"), QString("PAUSED"));
+    }
+
     void seekingWithTheBar()
     {
         Show show;
