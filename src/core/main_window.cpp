@@ -108,9 +108,17 @@ void MainWindow::readShowAgain()
     // Not in the middle of an operation: a dialog open, a change being written.
     if (!m_shown || m_closed || m_database.isWriteOpen() || QApplication::activeModalWidget())
         return;
-    AggiornaElementi(int(m_database.playlist.integer("codice")), m_playlists->current(),
-                     onAirStageName(), int(m_database.dbAzioni.integer("id")),
-                     int(m_database.dbConn.integer("id")));
+    refreshLists();
+}
+
+void MainWindow::refreshLists(int clip, int action, int connection)
+{
+    const auto shown = [](int given, const ReadDataset& rows, const char* key) {
+        return given != -1 ? given : int(rows.integer(key));
+    };
+    AggiornaElementi(shown(clip, m_database.playlist, "codice"), m_playlists->current(),
+                     onAirStageName(), shown(action, m_database.dbAzioni, "id"),
+                     shown(connection, m_database.dbConn, "id"));
 }
 
 MainWindow::~MainWindow()
@@ -313,27 +321,16 @@ void MainWindow::buildAutomation()
         this);
     connect(m_preferences->serverActive(), &QCheckBox::clicked, this,
             &MainWindow::chkServerActiveClick);
-    m_actionStore =
-        std::make_unique<ActionStore>(m_database, m_write, [this](int clip, int action) {
-            AggiornaElementi(clip == -1 ? int(m_database.playlist.integer("codice")) : clip,
-                             m_playlists->current(), onAirStageName(), action,
-                             int(m_database.dbConn.integer("id")));
-        });
+    m_actionStore = std::make_unique<ActionStore>(
+        m_database, m_write, [this](int clip, int action) { refreshLists(clip, action); });
     m_actionCommands = std::make_unique<ActionCommands>(m_database, *m_actionStore, state(), *this);
     wireActions();
-    m_connectionStore =
-        std::make_unique<ConnectionStore>(m_database, m_write, [this](int connection) {
-            AggiornaElementi(int(m_database.playlist.integer("codice")), m_playlists->current(),
-                             onAirStageName(), int(m_database.dbAzioni.integer("id")), connection);
-        });
+    m_connectionStore = std::make_unique<ConnectionStore>(
+        m_database, m_write, [this](int connection) { refreshLists(-1, -1, connection); });
     m_connectionCommands =
         new ConnectionCommands(m_database, *m_connectionStore, *m_senders, m_settings, *this, this);
     wireConnections();
-    const auto refreshKeepingSelections = [this] {
-        AggiornaElementi(int(m_database.playlist.integer("codice")), m_playlists->current(),
-                         onAirStageName(), int(m_database.dbAzioni.integer("id")),
-                         int(m_database.dbConn.integer("id")));
-    };
+    const auto refreshKeepingSelections = [this] { refreshLists(); };
     m_midiMap = std::make_unique<ControlMapStore>(ControlMapKind::Midi, m_database.sMIDI, m_write,
                                                   refreshKeepingSelections);
     m_dmxMap = std::make_unique<ControlMapStore>(ControlMapKind::Dmx, m_database.sDMX, m_write,
@@ -712,6 +709,8 @@ void MainWindow::reloadLists()
     for (ControlMapper* mapper : {m_midiMapper, m_dmxMapper})
         if (mapper)
             mapper->reload();
+    if (m_midi)
+        m_midi->reloadMap();
     if (m_dmx)
         m_dmx->reloadMap();
 }

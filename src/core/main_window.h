@@ -190,6 +190,9 @@ private:
     void reloadLists();
     // The lists read again, every cursor where it was.
     void readShowAgain();
+    // The lists read again with this clip, action and connection current; -1 keeps the one
+    // shown (the playlist and the stage on air are always kept).
+    void refreshLists(int clip = -1, int action = -1, int connection = -1);
     std::optional<QString> readSetting(const QString& name, const QString& fallback);
     void FormCloseQuery();
     void FormClose();

@@ -2,7 +2,6 @@
 
 #include "automation/action_runner.h"
 #include "automation/control_commands.h"
-#include "control/midi_mapping.h"
 #include "core/main_menu.h"
 #include "core/platform_services.h"
 #include "data/read_dataset.h"
@@ -97,16 +96,20 @@ void MidiControl::setActive(bool on)
     }
 }
 
+void MidiControl::reloadMap()
+{
+    m_rows.clear();
+    for (int row = 0; row < m_map.count(); ++row)
+        m_rows.append({m_map.textAt(row, "codice"), m_map.textAt(row, "tipo"),
+                       m_map.valueAt(row, "esegui").toInt(), m_map.valueAt(row, "midi1").toInt(),
+                       m_map.valueAt(row, "midi2").toInt(), m_map.valueAt(row, "midi3").toInt()});
+}
+
 void MidiControl::takeMessages()
 {
     if (!m_input || !m_input->isOpen())
         return;
     m_losses.check();
-    QList<MidiMappingRow> rows;
-    for (int row = 0; row < m_map.count(); ++row)
-        rows.append({m_map.textAt(row, "codice"), m_map.textAt(row, "tipo"),
-                     m_map.valueAt(row, "esegui").toInt(), m_map.valueAt(row, "midi1").toInt(),
-                     m_map.valueAt(row, "midi2").toInt(), m_map.valueAt(row, "midi3").toInt()});
     for (int taken = 0; taken < Batch; ++taken) {
         const auto event = m_input->take(); // out of the buffer before anything fails
         if (!event)
@@ -117,7 +120,7 @@ void MidiControl::takeMessages()
                     m_mapper->learn({address->begin(), address->end()});
                 continue; // learning runs nothing
             }
-            const MidiMatch match = matchMidi(rows, *event);
+            const MidiMatch match = matchMidi(m_rows, *event);
             if (match.action) {
                 m_hooks.selectAction(*match.action);
                 m_runner.runAction(*match.action, ActionRunner::Source::Midi);

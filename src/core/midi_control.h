@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/loss_report.h"
+#include "control/midi_mapping.h"
 
 #include <QObject>
 #include <functional>
@@ -38,6 +39,8 @@ public:
     // "Midi Active": opens the chosen device or closes it; a device that cannot be opened
     // leaves the entry unchecked and the reason shown.
     void setActive(bool on);
+    // The map was read again.
+    void reloadMap();
 
 private:
     void takeMessages(); // `OnMidiInput`
@@ -50,4 +53,5 @@ private:
     Hooks m_hooks;
     ControlMapper* m_mapper = nullptr;
     LossReport m_losses;
+    QList<MidiMappingRow> m_rows; // the map as last read
 };
