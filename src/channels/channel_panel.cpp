@@ -390,7 +390,7 @@ QWidget* ChannelPanel::buildSwitches()
     m_resetAll = namedButton(n.resetAll, "RESET ALL", switches);
     const QList<QPushButton*> row2 = {
         m_deinterlace, m_stepFrame = namedButton(n.stepFrame, "STEP FRAME", switches),
-        namedButton(n.saveClip, "SAVE TO CLIP", switches), m_resetAll, m_muteToggle};
+        m_saveClip = namedButton(n.saveClip, "SAVE TO CLIP", switches), m_resetAll, m_muteToggle};
     for (int i = 0; i < row2.size(); ++i)
         layout->addWidget(row2.at(i), 1, i == 0 ? 0 : i + 1, 1, i == 0 ? 2 : 1);
     return switches;
@@ -580,6 +580,17 @@ void ChannelPanel::showVolumeIcons(bool audible)
 void ChannelPanel::setVerticalFlip(bool on)
 {
     (on ? m_flipOn : m_flipOff)->setChecked(true);
+}
+
+bool ChannelPanel::verticalFlipOn() const
+{
+    return m_flipOn->isChecked();
+}
+
+void ChannelPanel::showMeters(int left, int right)
+{
+    m_meterLeft->setValue(left);
+    m_meterRight->setValue(right);
 }
 
 void ChannelPanel::setPreview(bool on)

@@ -96,6 +96,12 @@ public:
     QPushButton* previewOffButton() const { return m_previewOff; }
     // "ON" / "VERTICAL FLIP OFF" and "ON" / "PREVIEW OFF".
     void setVerticalFlip(bool on);
+    bool verticalFlipOn() const;
+    QPushButton* verticalFlipOnButton() const { return m_flipOn; }
+    QPushButton* verticalFlipOffButton() const { return m_flipOff; }
+    QPushButton* saveClipButton() const { return m_saveClip; }
+    // The level meters, 0..100 each.
+    void showMeters(int left, int right);
     void setPreview(bool on);
     // Aspect buttons in the order Original, Fit, 4:3, 16:9, 1.85:1, 2.35:1.
     const QList<QPushButton*>& aspectButtons() const { return m_aspects; }
@@ -155,6 +161,7 @@ private:
     QPushButton* m_saturationReset;
     QPushButton* m_hueReset;
     QPushButton* m_stepFrame = nullptr;
+    QPushButton* m_saveClip = nullptr;
     QProgressBar* m_meterLeft;
     QProgressBar* m_meterRight;
     QLabel* m_lamp;

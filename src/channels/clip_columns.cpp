@@ -2,6 +2,7 @@
 
 #include "data/database_error.h"
 #include "data/read_dataset.h"
+#include "data/write_dataset.h"
 
 namespace {
 using G = ClipColumn::Group;
@@ -122,7 +123,27 @@ void assign(ClipSettings& settings, const ClipColumn::Member& member, const QVar
         },
         member);
 }
+
+QVariant valueOf(const ClipSettings& settings, const ClipColumn::Member& member)
+{
+    return std::visit(
+        [&](auto pointer) -> QVariant {
+            if constexpr (std::is_same_v<decltype(pointer), std::monostate>)
+                return {};
+            else
+                return QVariant::fromValue(settings.*pointer);
+        },
+        member);
+}
 } // namespace
+
+void writeFilterColumns(WriteDataset& clip, const ClipSettings& settings)
+{
+    for (const ClipColumn& column : clipTableColumns())
+        if (column.group == ClipColumn::Group::Filter &&
+            !std::holds_alternative<std::monostate>(column.member))
+            clip.setValue(column.name, valueOf(settings, column.member));
+}
 
 void readClipSettings(const ReadDataset& clip, ClipSettings& settings, bool withFilters)
 {

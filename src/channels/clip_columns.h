@@ -8,6 +8,7 @@
 #include <variant>
 
 class ReadDataset;
+class WriteDataset;
 
 // Every column of the clip table ("playlist") in one place: which member of a channel's
 // settings holds it, whether it is one of the clip's picture and sound settings (a "filter":
@@ -43,3 +44,7 @@ QList<std::pair<const char*, QVariant>> neutralFilterValues(int width, int heigh
 // The channel's settings from the current row of a clip dataset: every column a member holds,
 // the filters only when `withFilters`. Throws DatabaseError when the dataset lacks a column.
 void readClipSettings(const ReadDataset& clip, ClipSettings& settings, bool withFilters);
+
+// Writes the channel's picture and sound settings that it holds into the current row of a clip
+// dataset that is being edited: every filter column a member holds.
+void writeFilterColumns(WriteDataset& clip, const ClipSettings& settings);

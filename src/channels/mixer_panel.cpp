@@ -93,7 +93,8 @@ MixerPanel::MixerPanel(QWidget* parent)
     m_resetStartPoint = button("btnResetStartPoint", "RESET START\nPOINT", this);
     points->addWidget(m_setStartPoint, 0, 0);
     points->addWidget(m_resetStartPoint, 0, 1);
-    points->addWidget(button("SpeedButton1", "SET\nSNAPSHOT", this), 1, 0);
+    m_snapshot = button("SpeedButton1", "SET\nSNAPSHOT", this);
+    points->addWidget(m_snapshot, 1, 0);
     m_restart = button("btnRestart", "RESTART", this);
     points->addWidget(m_restart, 1, 1);
     layout->addLayout(points);

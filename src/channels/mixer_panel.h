@@ -29,6 +29,7 @@ public:
     QAbstractButton* setStartPoint() const { return m_setStartPoint; }
     QAbstractButton* resetStartPoint() const { return m_resetStartPoint; }
     QAbstractButton* restart() const { return m_restart; }
+    QAbstractButton* snapshot() const { return m_snapshot; } // "SET SNAPSHOT"
 
     void showStageOnAir(const QString& name);
     // The label that names the stage on air ("NO ACTIVE" until one is taken).
@@ -44,5 +45,6 @@ private:
     QAbstractButton* m_setStartPoint;
     QAbstractButton* m_resetStartPoint;
     QAbstractButton* m_restart;
+    QAbstractButton* m_snapshot;
     QLabel* m_stageOnAir;
 };

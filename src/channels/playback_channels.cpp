@@ -1,14 +1,17 @@
 #include "channels/playback_channels.h"
 
+#include "channels/channel_hooks.h"
 #include "channels/channel_mixer.h"
 #include "channels/channel_panel.h"
 #include "channels/clip_columns.h"
 #include "channels/colour_bars.h"
+#include "channels/filter_panel.h"
 #include "channels/position_bar.h"
 #include "channels/video_filter_text.h"
 #include "data/show_database.h"
 #include "data/write_operation.h"
 #include "media/ff_player.h"
+#include "shared/bmp_file.h"
 #include "stage/output_window.h"
 #include "stage/video_surface.h"
 #include "ui/dataset_grid.h"
@@ -29,6 +32,15 @@ namespace {
 const QStringList aspectCaptions = {"Original", "Fit", "4:3", "16:9", "1.85:1", "2.35:1"};
 const float aspectValues[6] = {0.0f, -1.0f, 1.3333334f, 1.7777778f, 1.85f, 2.35f};
 } // namespace
+
+QSize snapshotIconSize(const QSize& picture)
+{
+    const int w = picture.width();
+    const int h = picture.height();
+    if (h < w)
+        return {127, std::max(1, h * 127 / w)};
+    return {std::max(1, w * 77 / h), 77};
+}
 
 PlaybackChannels::PlaybackChannels(ShowDatabase& database, WriteOperation& write,
                                    ChannelsHost& host, ChannelPanel* panelA, ChannelPanel* panelB,
@@ -53,6 +65,11 @@ PlaybackChannels::PlaybackChannels(ShowDatabase& database, WriteOperation& write
         {[this] { btnResumeClick(); }, [this](int channel) { return nextClipTick(channel); }},
         m_state.clipSettings, m_state.handlersArmed, this);
 
+    m_hooks = new ChannelHooks(
+        [this](int channel, MeterLevels levels) {
+            panel(channel)->showMeters(levels.left, levels.right);
+        },
+        this);
     for (const int channel : {1, 2})
         m_colourBars[channel - 1] = new ColourBars(
             panel(channel)->colourControls(), m_state.clipSettings[channel], m_state.handlersArmed,
@@ -88,6 +105,7 @@ void PlaybackChannels::wirePlayer(TFFPlayer* player, int channel)
     player->OnLog = [](TFFPlayer* sender, const QString& line) {
         qInfo().noquote() << (sender->Tag == 2 ? "Player B:" : "Player A:") << line;
     };
+    m_hooks->attach(player);
 }
 
 void PlaybackChannels::wireControls()
@@ -96,6 +114,8 @@ void PlaybackChannels::wireControls()
     connect(m_controls.play, &QPushButton::clicked, this, &PlaybackChannels::btnResumeClick);
     connect(m_controls.stop, &QPushButton::clicked, this, &PlaybackChannels::btnStopAClick);
     connect(m_controls.pause, &QPushButton::clicked, this, &PlaybackChannels::btnPauseAClick);
+    connect(m_controls.snapshot, &QAbstractButton::clicked, this,
+            &PlaybackChannels::SpeedButton1Click);
     connect(m_controls.setStartPoint, &QAbstractButton::clicked, this,
             [this] { btnSetStartPointClick(1); });
     connect(m_controls.resetStartPoint, &QAbstractButton::clicked, this,
@@ -115,6 +135,15 @@ void PlaybackChannels::wireControls()
             ThePlayer(channel)->Pause();
             ThePlayer(channel)->StepToNextFrame();
         });
+        connect(p->saveClipButton(), &QPushButton::clicked, this,
+                [this, channel] { btnSaveClipClick(channel); });
+        // The next picture shows the flip.
+        for (const bool flip : {false, true})
+            connect(flip ? p->verticalFlipOnButton() : p->verticalFlipOffButton(),
+                    &QPushButton::clicked, this, [this, channel, flip] {
+                        if (m_state.handlersArmed)
+                            ThePlayer(channel)->setVerticalFlip(flip);
+                    });
         PositionBar* bar = p->positionBar();
         connect(bar, &QSlider::valueChanged, this, [this, channel] { seekFromBar(channel); });
         connect(bar, &QSlider::sliderReleased, this, [this, channel] { seekFromBar(channel); });
@@ -151,6 +180,11 @@ void PlaybackChannels::attachOutputs(OutputWindow* windowA, OutputWindow* window
     m_windows[0] = windowA;
     m_windows[1] = windowB;
     m_mixer->attachWindows(windowA, windowB);
+}
+
+void PlaybackChannels::attachFilterPanel(FilterPanel* filterPanel)
+{
+    m_filterPanel = filterPanel;
 }
 
 void PlaybackChannels::holdPicture(int channel, bool holds)
@@ -272,6 +306,8 @@ void PlaybackChannels::reset_info(int channel)
     // The colour bars show the channel's values: neutral, or those kept when filters are not
     // loaded with clips (moving the bars to neutral would write neutral values back).
     m_colourBars[channel - 1]->show();
+    if (m_filterPanel)
+        m_filterPanel->publishMarks();
 }
 
 void PlaybackChannels::ImpostaFiltri(int channel)
@@ -279,6 +315,42 @@ void PlaybackChannels::ImpostaFiltri(int channel)
     const ClipSettings& s = m_state.clipSettings[channel];
     m_colourBars[channel - 1]->show();
     panel(channel)->alphaSlider()->setValue(255 - s.FAlpha);
+    if (m_filterPanel)
+        m_filterPanel->showChannel(channel);
+}
+
+bool PlaybackChannels::reopenAtPosition(int c, const ClipSettings& wanted, bool armedOff)
+{
+    TFFPlayer* player = ThePlayer(c);
+    const QString file = player->FileName();
+    ChannelPanel* p = panel(c);
+    if (!file.isEmpty() && p->filterOnButton()->isChecked()) {
+        // The check an opening makes, before the clip on air is stopped for it.
+        player->setDeinterlace(p->deinterlaceButton()->isChecked());
+        QString error;
+        if (!player->CheckVideoFilters(videoFilterText(wanted), error)) {
+            m_host.showError(QStringLiteral("The filters were not applied: the clip plays on as "
+                                            "it was.\n%1")
+                                 .arg(error));
+            return false;
+        }
+    }
+    m_state.clipSettings[c] = wanted;
+    if (file.isEmpty())
+        return true;
+    const int64_t at = player->CurrentPTS();
+    livello(false);
+    if (armedOff)
+        m_state.handlersArmed = false;
+    m_reopening[c - 1] = true;
+    const auto done = qScopeGuard([this, c] {
+        m_reopening[c - 1] = false;
+        m_state.handlersArmed = true;
+        livello(true);
+    });
+    videoclip(file, c);
+    player->Seek(at, sfBackward);
+    return true;
 }
 
 void PlaybackChannels::videoclip(const QString& file, int channel)
@@ -373,24 +445,31 @@ void PlaybackChannels::btnPauseAClick()
 void PlaybackChannels::btnSetStartPointClick(int tag)
 {
     const int c = m_state.selectedChannel;
+    writeClip(c, [&](WriteDataset& clip) {
+        ClipSettings& s = m_state.clipSettings[c];
+        s.FIn = tag == 1 ? ThePlayer(c)->CurrentPTS() : 0;
+        clip.setValue("start", QVariant::fromValue(s.FIn));
+        panel(c)->showStartPoint(s.FIn);
+    });
+}
+
+void PlaybackChannels::writeClip(int c, const std::function<void(WriteDataset&)>& edit)
+{
     const int k = m_state.codice(c);
     if (k == -1)
         return;
     livello(false);
     const auto hooksOn = qScopeGuard([this] { livello(true); });
-    ClipSettings& s = m_state.clipSettings[c];
     WriteDataset& clips = m_database.p;
     clips.setFilter(R"("codice" = ?)", {k});
     bool found = false;
     const bool written = m_write.run(
         {&clips},
         [&] {
+            // The clip may have gone from another workstation meanwhile: nothing is written.
             found = clips.locate("codice", k);
-            if (!found)
-                return;
-            s.FIn = tag == 1 ? ThePlayer(c)->CurrentPTS() : 0;
-            clips.setValue("start", QVariant::fromValue(s.FIn));
-            panel(c)->showStartPoint(s.FIn);
+            if (found)
+                edit(clips);
         },
         [&] {
             if (found)
@@ -398,6 +477,38 @@ void PlaybackChannels::btnSetStartPointClick(int tag)
         });
     if (written && found)
         m_host.showSaved(c);
+}
+
+void PlaybackChannels::btnSaveClipClick(int c)
+{
+    ChannelPanel* p = panel(c);
+    writeClip(c, [&](WriteDataset& clip) {
+        const QList<QPushButton*>& aspects = p->aspectButtons();
+        for (int i = 0; i < aspects.size(); ++i)
+            if (aspects.at(i)->isChecked())
+                clip.setValue("aspectratio", aspectCaptions.at(i));
+        clip.setValue("volume", p->volume());
+        writeFilterColumns(clip, m_state.clipSettings[c]);
+        clip.setValue("speed", TheSpeed(c)->value());
+        clip.setValue("preview", p->previewOn() ? 1 : 0);
+        clip.setValue("vflip", p->verticalFlipOn() ? 1 : 0);
+        clip.setValue("deinterlace", p->deinterlaceButton()->isChecked() ? 1 : 0);
+        clip.setValue("trxtime", p->transitionTime()->value());
+    });
+}
+
+void PlaybackChannels::SpeedButton1Click()
+{
+    const int c = m_state.selectedChannel;
+    if (m_state.codice(c) == -1)
+        return;
+    // Nothing on screen, nothing to keep: the stored icon stays.
+    const QImage picture = ThePlayer(c)->CurrentFrame();
+    if (picture.isNull())
+        return;
+    const QByteArray icon = bmpFile(picture.scaled(
+        snapshotIconSize(picture.size()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    writeClip(c, [&](WriteDataset& clip) { clip.setValue("frame", icon); });
 }
 
 void PlaybackChannels::seekFromBar(int channel)
@@ -433,8 +544,9 @@ void PlaybackChannels::vAState(TFFPlayer* sender, TPlayState state)
     if (state == psStop) {
         panel(c)->clearPreview();
         OutputWindow* window = m_windows[c == 2 ? 1 : 0];
-        if (window && m_controls.stageActive->isChecked())
-            window->showOwnColour(); // its own colour, not the last picture
+        // Its own colour, not the last picture; a re-opening keeps the picture.
+        if (window && m_controls.stageActive->isChecked() && !m_reopening[c - 1])
+            window->showOwnColour();
         m_mixer->stopDissolves();
     } else if (state == psEnd) {
         endReached(c);

@@ -5,9 +5,13 @@
 #include "media/player_types.h"
 
 #include <QObject>
+#include <QSize>
+#include <functional>
 
+class ChannelHooks;
 class ChannelPanel;
 class ColourBars;
+class FilterPanel;
 class DatasetGrid;
 class OutputWindow;
 class QAbstractButton;
@@ -18,6 +22,7 @@ class QSlider;
 class ShowDatabase;
 class TFFPlayer;
 class VideoSink;
+class WriteDataset;
 class WriteOperation;
 
 // What the channels ask of the rest of the console.
@@ -38,6 +43,10 @@ public:
     virtual void showError(const QString& text) = 0;
     virtual void showWarning(const QString& text) = 0;
 };
+
+// The size of a clip's icon taken from a picture of this size: 127 pixels wide for a wide
+// picture, 77 high for an upright or square one, each side at least 1 pixel.
+QSize snapshotIconSize(const QSize& picture);
 
 // The two playback channels, Player A (1) and Player B (2): loading a clip with its stored
 // settings, starting, stopping and pausing, the start point and aspect buttons, the
@@ -69,7 +78,8 @@ public:
         QAbstractButton* patternOff;
         QAbstractButton* setStartPoint;
         QAbstractButton* resetStartPoint;
-        QAbstractButton* restart; // "RESTART"
+        QAbstractButton* restart;  // "RESTART"
+        QAbstractButton* snapshot; // "SET SNAPSHOT"
         QAbstractButton* invert;
         // The mixer's columns of Player A and Player B.
         ChannelMixer::Channel mix[2];
@@ -87,6 +97,8 @@ public:
 
     // The layer windows the players draw on from now on.
     void attachOutputs(OutputWindow* windowA, OutputWindow* windowB);
+    // The filter panel that loading a channel's filters loads too.
+    void attachFilterPanel(FilterPanel* panel);
 
     ChannelState& state() { return m_state; }
     const ChannelState& state() const { return m_state; }
@@ -98,6 +110,8 @@ public:
     QSlider* TheVolume(int channel) const;
     ChannelPanel* panel(int channel) const { return m_panels[channel == 2 ? 1 : 0]; }
     ChannelMixer& mixer() const { return *m_mixer; }
+    // The players' picture and sound hooks: the panel's marks and the level meters.
+    ChannelHooks& hooks() const { return *m_hooks; }
 
     void btnPlayAClick();  // "LOAD"
     void btnResumeClick(); // "PLAY"
@@ -111,6 +125,16 @@ public:
     void reset_info(int channel);
     // "SET START POINT" (tag 1) and "RESET START POINT" (tag 0).
     void btnSetStartPointClick(int tag);
+    // "SAVE TO CLIP": the channel's settings and switches into its clip's row.
+    void btnSaveClipClick(int channel);
+    // "SET SNAPSHOT": the selected channel's picture on screen as its clip's icon.
+    void SpeedButton1Click();
+    // Takes these settings for the channel and opens its file again at the position it
+    // plays, paused unless "PLAY AFTER LOAD" is pressed; `armedOff` keeps the open handler
+    // from running. When FFmpeg refuses the new filters the operator is told why, the clip
+    // plays on as it was and the settings stay: false. Without a file open the settings
+    // wait for the next opening.
+    bool reopenAtPosition(int channel, const ClipSettings& wanted, bool armedOff);
     // The level meters' audio hooks of both players (`livello`).
     void livello(bool on);
     // Stops both players and forgets their handlers (shutdown).
@@ -134,6 +158,9 @@ private:
     bool nextClipTick(int channel);
     // The channel's layer holds a clip (shown on the stage) or nothing (kept hidden).
     void holdPicture(int channel, bool holds);
+    // Edits the row of the channel's clip in one write operation, the meters paused; the
+    // channel shows "SAVED" when it was written. Nothing without a clip or its row.
+    void writeClip(int channel, const std::function<void(WriteDataset&)>& edit);
 
     ShowDatabase& m_database;
     WriteOperation& m_write;
@@ -144,6 +171,10 @@ private:
     RenderMenu m_menu;
     TFFPlayer* m_players[2];
     ColourBars* m_colourBars[2] = {};
+    ChannelHooks* m_hooks;
+    FilterPanel* m_filterPanel = nullptr;
+    // While the filter panel re-opens a channel: its layer keeps the last picture.
+    bool m_reopening[2] = {};
     ChannelMixer* m_mixer;
     OutputWindow* m_windows[2] = {};
 };

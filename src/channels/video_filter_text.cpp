@@ -17,6 +17,11 @@ QString joined(const QList<int>& values)
 }
 } // namespace
 
+QString rotationExpression(double angle)
+{
+    return decimal(angle) + QStringLiteral("*PI*t");
+}
+
 QString videoFilterText(const ClipSettings& c)
 {
     QString text = QStringLiteral("hue=b=%1:s=%2:H=%3")
@@ -38,7 +43,7 @@ QString videoFilterText(const ClipSettings& c)
                 .arg(decimal(c.Frs), decimal(c.Fgs), decimal(c.Fbs), decimal(c.Frm), decimal(c.Fgm),
                      decimal(c.Fbm), decimal(c.Frh), decimal(c.Fgh), decimal(c.Fbh));
     if (c.FRotation == 1)
-        text += QStringLiteral(",rotate=%1*PI*t:bilinear=0").arg(decimal(c.FAngle));
+        text += QStringLiteral(",rotate=%1:bilinear=0").arg(rotationExpression(c.FAngle));
     if (c.FRuota != 4)
         text += QStringLiteral(",transpose=dir=%1").arg(c.FRuota);
     text += c.FFiltro;

@@ -1,5 +1,6 @@
 #include "core/console.h"
 
+#include "channels/filter_panel.h"
 #include "channels/playback_channels.h"
 #include "core/main_window.h"
 #include "stage/output_window.h"
@@ -37,7 +38,9 @@ bool Console::start()
     if (!m_main->FormCreate())
         return false;
     m_windows.push_back(makeWindow<QWidget>("layersetup", "STAGE SETUP"));
-    m_windows.push_back(makeWindow<QWidget>("filtri", "  Filter"));
+    auto filters = std::make_unique<FilterPanel>(m_main->channels());
+    FilterPanel* filtri = filters.get();
+    m_windows.push_back(std::move(filters));
     auto prompt = std::make_unique<TextPrompt>(m_main.get());
     TextPrompt* nuovoTesto = prompt.get();
     m_windows.push_back(std::move(prompt));
@@ -69,8 +72,8 @@ bool Console::start()
         mappers[i] = mapper.get();
         m_windows.push_back(std::move(mapper));
     }
-    m_main->FormShow({window("filtri"), fAzioni, addAction, addConnection, nuovoTesto, mappers[0],
-                      mappers[1], outputs[0], outputs[1], outputs[2]});
+    m_main->FormShow({filtri, fAzioni, addAction, addConnection, nuovoTesto, mappers[0], mappers[1],
+                      outputs[0], outputs[1], outputs[2]});
     return true;
 }
 

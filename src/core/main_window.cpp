@@ -6,6 +6,7 @@
 #include "automation/script_interpreter.h"
 #include "channels/channel_mixer.h"
 #include "channels/channel_panel.h"
+#include "channels/filter_panel.h"
 #include "channels/mixer_panel.h"
 #include "channels/position_bar.h"
 #include "channels/transport_bar.h"
@@ -231,6 +232,7 @@ void MainWindow::buildConsole()
         m_mixer->setStartPoint(),
         m_mixer->resetStartPoint(),
         m_mixer->restart(),
+        m_mixer->snapshot(),
         m_mixer->invert(),
         {{nullptr, nullptr, m_mixer->channel(1)}, {nullptr, nullptr, m_mixer->channel(2)}},
         loads.loadAspectRatio,
@@ -842,7 +844,9 @@ void MainWindow::FormShow(const ConsoleWindows& windows)
         m_channels->attachOutputs(windows.playout, windows.playoutB);
     m_library->clipGrid()->setRowHeight(30);
     m_library->connectionGrid()->setRowHeight(30);
-    for (QWidget* window : {windows.filtri, static_cast<QWidget*>(windows.fAzioni)}) {
+    m_channels->attachFilterPanel(windows.filtri);
+    for (QWidget* window :
+         {static_cast<QWidget*>(windows.filtri), static_cast<QWidget*>(windows.fAzioni)}) {
         if (!window)
             continue;
         m_pagina->addTab(window, window->windowTitle().trimmed());

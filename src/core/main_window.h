@@ -24,6 +24,7 @@ class ConsoleKeys;
 class ControlMapper;
 class MidiControl;
 class DmxControl;
+class FilterPanel;
 class ConnectionDialog;
 class ConnectionSenders;
 class ConsoleControls;
@@ -51,7 +52,7 @@ class TransportBar;
 
 // The windows the console works with once they exist (they are created after it).
 struct ConsoleWindows {
-    QWidget* filtri = nullptr;
+    FilterPanel* filtri = nullptr;
     ActionPad* fAzioni = nullptr;
     ActionDialog* addAction = nullptr;
     ConnectionDialog* addConnection = nullptr;

@@ -4,8 +4,8 @@
 #include "data/show_database.h"
 #include "data/write_operation.h"
 #include "media/ff_decoder.h"
+#include "shared/bmp_file.h"
 
-#include <QBuffer>
 #include <QFileInfo>
 
 namespace {
@@ -20,14 +20,6 @@ const QString AcceptedEndings =
     QStringLiteral("WAV MP3 OGG WMA AAC AC3 APE DTS LAC M4A MKA MP2 MPA MPC OFR .RA TTA 265")
         .remove(' ');
 
-QByteArray bmpFile(const QImage& picture)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "BMP");
-    return bytes;
-}
 } // namespace
 
 ClipAdder::ClipAdder(ShowDatabase& database, WriteOperation& write)

@@ -281,6 +281,11 @@ bool TFFPlayer::SendVideoFilterCommand(const QString& target, const QString& cmd
     return m_session->sendFilterCommand(target, cmd, arg, flags);
 }
 
+bool TFFPlayer::CheckVideoFilters(const QString& filters, QString& error) const
+{
+    return !m_session || m_session->checkFilters(filters, m_open.deinterlace, error);
+}
+
 QImage TFFPlayer::CurrentFrame(const QSize& size)
 {
     return m_session ? m_session->currentFrame(size) : QImage();

@@ -47,6 +47,9 @@ public:
     void Seek(int64_t pts, TSeekFlags flags = 0, bool waitForSeekEnd = false);
     bool SendVideoFilterCommand(const QString& target, const QString& cmd, const QString& arg,
                                 int flags = 0);
+    // Whether the open file's picture would pass through this filter text (with the
+    // deinterlace setting now set); `error` holds FFmpeg's reason when not. True with no file.
+    bool CheckVideoFilters(const QString& filters, QString& error) const;
     // The picture on screen, at its own size or scaled to `size` (a preview needs no more).
     QImage CurrentFrame(const QSize& size = {});
     void UpdateScreenPosition();

@@ -335,19 +335,27 @@ int PlaybackSession::decodeFrame(StreamDecoder& decoder, AVFrame* frame)
     }
 }
 
-bool PlaybackSession::checkFilterGraph(QString& error)
+FramePtr PlaybackSession::streamPicture() const
 {
-    // Built once on the stream's own picture size and format, as the first picture will
-    // build it, so that a filter text FFmpeg refuses fails the opening instead of leaving
-    // the picture out.
     const AVCodecParameters* parameters = m_video.stream->codecpar;
     if (parameters->format < 0 || parameters->width <= 0 || parameters->height <= 0)
-        return true; // known only once decoded
+        return nullptr; // known only once decoded
     FramePtr frame(av_frame_alloc());
     frame->width = parameters->width;
     frame->height = parameters->height;
     frame->format = parameters->format;
     frame->sample_aspect_ratio = parameters->sample_aspect_ratio;
+    return frame;
+}
+
+bool PlaybackSession::checkFilterGraph(QString& error)
+{
+    // Built once on the stream's own picture size and format, as the first picture will
+    // build it, so that a filter text FFmpeg refuses fails the opening instead of leaving
+    // the picture out.
+    const FramePtr frame = streamPicture();
+    if (!frame)
+        return true;
     QString detail;
     if (buildFilterGraph(frame.get(), detail))
         return true;
@@ -356,12 +364,45 @@ bool PlaybackSession::checkFilterGraph(QString& error)
     return false;
 }
 
-bool PlaybackSession::buildFilterGraph(const AVFrame* frame, QString& error)
+bool PlaybackSession::checkFilters(const QString& filters, bool deinterlace, QString& error) const
 {
-    QString description = m_settings.videoFilters.trimmed();
-    if (m_settings.deinterlace)
+    if (m_videoStream < 0)
+        return true;
+    const FramePtr frame = streamPicture();
+    if (!frame)
+        return true;
+    FilterGraph graph;
+    return createFilterGraph(frame.get(), graphDescription(filters, deinterlace), graph, error);
+}
+
+QString PlaybackSession::graphDescription(const QString& filters, bool deinterlace)
+{
+    QString description = filters.trimmed();
+    if (deinterlace)
         description = description.isEmpty() ? QStringLiteral("yadif")
                                             : QStringLiteral("yadif,") + description;
+    return description;
+}
+
+bool PlaybackSession::buildFilterGraph(const AVFrame* frame, QString& error)
+{
+    FilterGraph built;
+    if (!createFilterGraph(frame, graphDescription(m_settings.videoFilters, m_settings.deinterlace),
+                           built, error))
+        return false;
+    std::lock_guard lock(m_filterMutex);
+    m_graph = std::move(built.graph);
+    m_bufferSource = built.source;
+    m_bufferSink = built.sink;
+    m_graphWidth = frame->width;
+    m_graphHeight = frame->height;
+    m_graphFormat = frame->format;
+    return true;
+}
+
+bool PlaybackSession::createFilterGraph(const AVFrame* frame, const QString& description,
+                                        FilterGraph& built, QString& error) const
+{
     FilterGraphPtr graph(avfilter_graph_alloc());
     const AVRational timeBase = m_video.stream->time_base;
     const AVRational sar =
@@ -416,13 +457,9 @@ bool PlaybackSession::buildFilterGraph(const AVFrame* frame, QString& error)
         error = QStringLiteral("%1: %2").arg(description, avErrorText(result));
         return false;
     }
-    std::lock_guard lock(m_filterMutex);
-    m_graph = std::move(graph);
-    m_bufferSource = source;
-    m_bufferSink = sink;
-    m_graphWidth = frame->width;
-    m_graphHeight = frame->height;
-    m_graphFormat = frame->format;
+    built.graph = std::move(graph);
+    built.source = source;
+    built.sink = sink;
     return true;
 }
 

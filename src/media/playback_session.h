@@ -73,6 +73,9 @@ public:
     void seek(int64_t microseconds, TSeekFlags flags);
     bool sendFilterCommand(const QString& target, const QString& command, const QString& argument,
                            int flags);
+    // Whether FFmpeg builds this filter text on the video stream's picture size and format,
+    // as an opening would; `error` holds FFmpeg's reason when it does not.
+    bool checkFilters(const QString& filters, bool deinterlace, QString& error) const;
     // The picture on screen in 32-bit RGB; empty when none.
     QImage currentFrame(const QSize& size = {});
     // The output surface was moved or resized.
@@ -101,8 +104,18 @@ private:
     // One decoded frame of the decoder's stream: 1 got one, 0 the stream ended, -1 abort.
     int decodeFrame(StreamDecoder& decoder, AVFrame* frame);
     bool openDecoder(StreamDecoder& decoder, int streamIndex, QString& error);
+    struct FilterGraph {
+        FilterGraphPtr graph;
+        AVFilterContext* source = nullptr;
+        AVFilterContext* sink = nullptr;
+    };
+    static QString graphDescription(const QString& filters, bool deinterlace);
+    bool createFilterGraph(const AVFrame* frame, const QString& description, FilterGraph& built,
+                           QString& error) const;
     bool buildFilterGraph(const AVFrame* frame, QString& error);
     bool checkFilterGraph(QString& error);
+    // A frame of the video stream's size and format, without data; null when not known yet.
+    FramePtr streamPicture() const;
     bool openAudioDevice(QString& error);
     static void audioCallback(void* self, Uint8* stream, int length);
     void fillAudio(Uint8* stream, int length);

@@ -307,10 +307,10 @@ private slots:
     {
         Show show;
         const QList<int> clips = show.add({media("clip_vp9.webm"), media("clip_mpeg4.avi")});
-        show.set(clips[0], R"("crop" = 1, "cropx" = 10, "cropy" = 20, "cropw" = 330,
-            "croph" = 260, "opacity" = 200, "ruota" = 0, "brightness" = 0.5)");
+        show.set(clips[0], R"("crop" = 1, "cropx" = 10, "cropy" = 20, "cropw" = 310,
+            "croph" = 230, "opacity" = 200, "ruota" = 0, "brightness" = 0.5)");
         show.load(1, clips[0]);
-        const QString cropped = "hue=b=0.50:s=1.00:H=0.00,crop=w=320:h=240:x=10:y=20,"
+        const QString cropped = "hue=b=0.50:s=1.00:H=0.00,crop=w=300:h=210:x=10:y=20,"
                                 "transpose=dir=0";
         QCOMPARE(show.player(1)->VideoFilters(), cropped);
         QCOMPARE(show.panel(1)->alphaSlider()->value(), 55);
