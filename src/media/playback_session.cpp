@@ -622,6 +622,9 @@ int PlaybackSession::decodeAudioFrame()
     const double speed = m_live.playbackSpeed;
     if (speed > 0 && speed != 1.0 && m_live.syncType == stExternal) {
         const int shortened = int(samples / speed);
+        // Slower than normal the buffer grows: room for the longer sound first.
+        if (m_audioBuffer.size() < size_t(shortened * channels * 2))
+            m_audioBuffer.resize(size_t(shortened * channels * 2));
         if (m_live.enableAudioSpeed && channels <= 2) {
             if (!m_stretch) {
                 m_stretch = std::make_unique<soundtouch::SoundTouch>();

@@ -110,6 +110,22 @@ private slots:
             QVERIFY(played.hookTimes.at(i) > played.hookTimes.at(i - 1));
     }
 
+    // Slowed down, each buffer grows beyond what was decoded: all of it is played, with no
+    // silent holes, and nothing is written outside the buffer.
+    void slowerSoundIsStretchedWhole()
+    {
+        const Played played = play("tone.wav", [](TFFPlayer& player) {
+            player.setSyncType(stExternal);
+            player.setPlaybackSpeed(0.5);
+        });
+        int count = 0;
+        nonZero(played.samples, &count);
+        QVERIFY2(played.samples.size() > 2 * 48000 * 18 / 10,
+                 qPrintable(QString::number(played.samples.size())));
+        QVERIFY2(count > played.samples.size() * 9 / 10,
+                 qPrintable(QStringLiteral("%1 of %2").arg(count).arg(played.samples.size())));
+    }
+
     void aSixChannelDeviceForFivePointOne()
     {
         const Played played =
