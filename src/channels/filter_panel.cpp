@@ -671,6 +671,11 @@ PictureMarks FilterPanel::marksOf(int channel) const
 
 void FilterPanel::publishMarks()
 {
-    for (const int channel : {1, 2})
+    for (const int channel : {1, 2}) {
         m_channels.hooks().publish(channel, marksOf(channel));
+        // A paused picture or a still is drawn again with the new marks.
+        TFFPlayer* player = m_channels.ThePlayer(channel);
+        if (player->VideoHook())
+            player->UpdateScreenPosition();
+    }
 }

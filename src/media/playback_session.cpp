@@ -6,6 +6,7 @@
 #include <SDL2/SDL.h>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <soundtouch/SoundTouch.h>
 
@@ -31,13 +32,28 @@ constexpr double RefreshRate = 0.01;
 // SDL's sound subsystem is started once per process, under one lock for all players.
 std::mutex sdlMutex;
 
-// A picture at its own size in 32-bit RGB.
+// An empty 32-bit RGB picture for the scaler to write: its vector code writes whole blocks of
+// pixels, past the end of a row whose width is not a multiple of the block, so every row has
+// room to spare and one more row follows the last.
+QImage scalerImage(QSize size)
+{
+    const qsizetype stride = (qsizetype(size.width()) * 4 + 63) / 64 * 64 + 64;
+    auto* data = static_cast<uchar*>(std::malloc(size_t(stride * (size.height() + 1))));
+    if (!data)
+        return {};
+    return QImage(
+        data, size.width(), size.height(), stride, QImage::Format_RGB32,
+        [](void* buffer) { std::free(buffer); }, data);
+}
+
 // The picture in 32-bit RGB, at its own size or scaled to `size`.
 QImage toRgbImage(const AVFrame* frame, QSize size = {})
 {
     if (size.isEmpty())
         size = QSize(frame->width, frame->height);
-    QImage picture(size, QImage::Format_RGB32);
+    QImage picture = scalerImage(size);
+    if (picture.isNull())
+        return {};
     SwsContextPtr converter(
         sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), size.width(),
                        size.height(), AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr));
@@ -818,14 +834,18 @@ void PlaybackSession::showPicture(const DecodedFrame& shown)
                                         AVPixelFormat(source->format), width, height,
                                         AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr));
     // A new image each time: the sink keeps the one it was given without copying it.
-    m_scaled = QImage(width, height, QImage::Format_RGB32);
+    m_scaled = scalerImage(QSize(width, height));
+    if (m_scaled.isNull())
+        return;
     uint8_t* planes[1] = {m_scaled.bits()};
-    int strides[1] = {int(m_scaled.bytesPerLine())};
-    if (m_live.verticalFlip) { // written bottom-up
-        planes[0] = m_scaled.bits() + m_scaled.bytesPerLine() * (height - 1);
-        strides[0] = -strides[0];
-    }
+    const int strides[1] = {int(m_scaled.bytesPerLine())};
     sws_scale(m_scaler.get(), source->data, source->linesize, 0, source->height, planes, strides);
+    // Flipped afterwards: the scaler's fast paths write past a row's end, which a bottom-up
+    // (negative stride) output turns into writes before the image.
+    if (m_live.verticalFlip)
+        for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+            std::swap_ranges(m_scaled.scanLine(top), m_scaled.scanLine(top) + strides[0],
+                             m_scaled.scanLine(bottom));
     m_sink->present(m_scaled, target, background);
 }
 
@@ -880,8 +900,16 @@ void PlaybackSession::checkEnd()
 void PlaybackSession::refreshVideo(double& remaining)
 {
     for (;;) {
-        if (m_pictures->remaining() == 0)
+        if (m_pictures->remaining() == 0) {
+            // Nothing new to show (a still, a held last picture): a refresh asked for shows
+            // the last picture again, through the hook and at the surface's new size.
+            if (m_firstPictureShown && m_redrawLast.exchange(false)) {
+                const DecodedFrame* last = m_pictures->peekLast();
+                if (last->frame && last->frame->width > 0)
+                    showPicture(*last);
+            }
             return;
+        }
         DecodedFrame* last = m_pictures->peekLast();
         DecodedFrame* frame = m_pictures->peek();
         if (frame->serial != m_video.packets.serial()) {

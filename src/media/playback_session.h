@@ -79,7 +79,11 @@ public:
     // The picture on screen in 32-bit RGB; empty when none.
     QImage currentFrame(const QSize& size = {});
     // The output surface was moved or resized.
-    void updateScreenPosition() { m_forceRefresh = true; }
+    void updateScreenPosition()
+    {
+        m_forceRefresh = true;
+        m_redrawLast = true;
+    }
     void setSpeed(double speed);
     // Pictures dropped because they were late, since the start.
     int droppedFrames() const { return m_dropped; }
@@ -189,6 +193,8 @@ private:
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_step{false};
     std::atomic<bool> m_forceRefresh{false};
+    // The surface changed or the hook has new marks: the last picture again when none is new.
+    std::atomic<bool> m_redrawLast{false};
     bool m_seekRequested = false;
     int64_t m_seekTarget = 0;
     TSeekFlags m_seekFlags = 0;

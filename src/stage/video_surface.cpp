@@ -38,6 +38,12 @@ void VideoSurface::clear(const QColor& background)
     scheduleRepaint();
 }
 
+bool VideoSurface::showsPicture() const
+{
+    QMutexLocker lock(&m_mutex);
+    return !m_picture.isNull();
+}
+
 void VideoSurface::scheduleRepaint()
 {
     QMutexLocker lock(&m_mutex);

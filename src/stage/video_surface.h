@@ -17,6 +17,8 @@ public:
     void present(const QImage& picture, const QRect& target, const QColor& background) override;
     void clear(const QColor& background) override;
 
+    // A picture is on the surface (not only its background colour).
+    bool showsPicture() const;
     // How many pictures were presented and painted (for benchmarks and tests).
     qint64 presentedCount() const;
     qint64 paintedCount() const;

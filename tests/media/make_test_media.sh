@@ -32,6 +32,8 @@ ff -f lavfi -i "testsrc2=size=160x120:rate=25:duration=6" -f lavfi -i "$tone:dur
 
 # Sound alone. "dc.wav" (1 s) holds the constant sample 16384 (half scale) in both channels.
 ff -f lavfi -i "aevalsrc=0.5|0.5:sample_rate=48000:duration=1" -c:a pcm_s16le dc.wav
+# The same on the left only.
+ff -f lavfi -i "aevalsrc=0.5|0:sample_rate=48000:duration=1" -c:a pcm_s16le dc_left.wav
 ff -f lavfi -i "$tone:duration=1" -ac 2 -c:a pcm_s16le tone.wav
 ff -f lavfi -i "$tone:duration=1" -ac 1 -c:a libmp3lame tone_mono.mp3
 ff -f lavfi -i "$tone:duration=1" -af "pan=5.1|FL=c0|FR=c0|FC=c0|LFE=c0|BL=c0|BR=c0" \
