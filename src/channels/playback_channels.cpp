@@ -349,7 +349,7 @@ bool PlaybackChannels::reopenAtPosition(int c, const ClipSettings& wanted, bool 
         livello(true);
     });
     videoclip(file, c);
-    player->Seek(at, sfBackward);
+    player->Seek(at, sfBackward | sfExact);
     return true;
 }
 

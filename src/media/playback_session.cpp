@@ -267,6 +267,10 @@ void PlaybackSession::readLoop()
                 for (StreamDecoder* decoder : {&m_video, &m_audio})
                     if (decoder->codec)
                         decoder->packets.flush();
+                const bool exact = m_seekFlags & sfExact;
+                m_exactTarget = double(target) / 1e6;
+                m_exactVideoSerial = exact ? m_video.packets.serial() : -1;
+                m_exactAudioSerial = exact ? m_audio.packets.serial() : -1;
                 m_externalClock.set(double(m_seekTarget) / 1e6, 0);
                 m_seekRequested = false;
                 m_eof = false;
@@ -490,6 +494,14 @@ void PlaybackSession::videoDecodeLoop()
             break;
         if (got == 0)
             continue;
+        // After an exact seek, the pictures before the time asked are decoded only.
+        if (m_video.packetSerial == m_exactVideoSerial &&
+            toSeconds(decoded->best_effort_timestamp, m_video.stream->time_base) +
+                    (rate.num > 0 ? 0.5 * rate.den / rate.num : 0) <
+                m_exactTarget) {
+            av_frame_unref(decoded.get());
+            continue;
+        }
         if (!m_graph || decoded->width != m_graphWidth || decoded->height != m_graphHeight ||
             decoded->format != m_graphFormat) {
             QString error;
@@ -537,11 +549,17 @@ void PlaybackSession::audioDecodeLoop()
             break;
         if (got == 0)
             continue;
+        const double pts = toSeconds(frame->pts, m_audio.stream->time_base);
+        const double duration = double(frame->nb_samples) / frame->sample_rate;
+        if (m_audio.packetSerial == m_exactAudioSerial && pts + duration <= m_exactTarget) {
+            av_frame_unref(frame.get()); // before the time an exact seek asked for
+            continue;
+        }
         DecodedFrame* slot = m_sounds->peekWritable();
         if (!slot)
             break;
-        slot->pts = toSeconds(frame->pts, m_audio.stream->time_base);
-        slot->duration = double(frame->nb_samples) / frame->sample_rate;
+        slot->pts = pts;
+        slot->duration = duration;
         slot->serial = m_audio.packetSerial;
         av_frame_move_ref(slot->frame, frame.get());
         m_sounds->push();

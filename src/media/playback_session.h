@@ -197,6 +197,11 @@ private:
     std::atomic<bool> m_redrawLast{false};
     bool m_seekRequested = false;
     int64_t m_seekTarget = 0;
+    // The last exact seek: its time in the stream's seconds and the packet serials it applies
+    // to (-1: none); read by the decoding threads.
+    std::atomic<double> m_exactTarget{0};
+    std::atomic<int> m_exactVideoSerial{-1};
+    std::atomic<int> m_exactAudioSerial{-1};
     TSeekFlags m_seekFlags = 0;
     std::atomic<bool> m_eof{false};
     std::atomic<bool> m_started{false};

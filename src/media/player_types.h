@@ -9,7 +9,9 @@ enum TPlayState { psPlay, psPause, psResume, psStep, psStop, psEnd };
 enum TAudioDriver { adDefault, adDirectSound, adWaveOut };
 enum TVideoDriver { vdDefault, vdDirectDraw, vdGDI };
 enum Tav_sync_type { stAudio, stVideo, stExternal };
-enum TSeekFlag { sfBackward = 1, sfByte = 2, sfAny = 4, sfFrame = 8 };
+// sfExact: decoding goes on from the key frame up to the time asked, so that the first
+// picture and sound are those of that moment (slower by up to one group of pictures).
+enum TSeekFlag { sfBackward = 1, sfByte = 2, sfAny = 4, sfFrame = 8, sfExact = 16 };
 using TSeekFlags = int;
 
 // Settings a running player reads while it plays: the user-interface thread writes them,

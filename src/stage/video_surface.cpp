@@ -44,6 +44,12 @@ bool VideoSurface::showsPicture() const
     return !m_picture.isNull();
 }
 
+QImage VideoSurface::picture() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_picture;
+}
+
 void VideoSurface::scheduleRepaint()
 {
     QMutexLocker lock(&m_mutex);

@@ -19,6 +19,8 @@ public:
 
     // A picture is on the surface (not only its background colour).
     bool showsPicture() const;
+    // The latest picture presented, null when none (for benchmarks and tests).
+    QImage picture() const;
     // How many pictures were presented and painted (for benchmarks and tests).
     qint64 presentedCount() const;
     qint64 paintedCount() const;
