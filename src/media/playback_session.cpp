@@ -488,20 +488,29 @@ void PlaybackSession::videoDecodeLoop()
     FramePtr decoded(av_frame_alloc());
     FramePtr filtered(av_frame_alloc());
     const AVRational rate = av_guess_frame_rate(m_format.get(), m_video.stream, nullptr);
+    // The last picture an exact seek left out: shown after all when the stream ends before
+    // the time asked (a re-opening at the very end of a clip).
+    FramePtr leftOut(av_frame_alloc());
+    int leftOutSerial = -1;
     for (;;) {
         const int got = decodeFrame(m_video, decoded.get());
         if (got < 0)
             break;
-        if (got == 0)
-            continue;
-        // After an exact seek, the pictures before the time asked are decoded only.
-        if (m_video.packetSerial == m_exactVideoSerial &&
-            toSeconds(decoded->best_effort_timestamp, m_video.stream->time_base) +
-                    (rate.num > 0 ? 0.5 * rate.den / rate.num : 0) <
-                m_exactTarget) {
-            av_frame_unref(decoded.get());
+        if (got == 0) {
+            if (leftOutSerial != m_video.packetSerial || !leftOut->buf[0])
+                continue;
+            av_frame_move_ref(decoded.get(), leftOut.get());
+        } else if (m_video.packetSerial == m_exactVideoSerial &&
+                   toSeconds(decoded->best_effort_timestamp, m_video.stream->time_base) +
+                           (rate.num > 0 ? 0.5 * rate.den / rate.num : 0) <
+                       m_exactTarget) {
+            // After an exact seek, the pictures before the time asked are decoded only.
+            av_frame_unref(leftOut.get());
+            av_frame_move_ref(leftOut.get(), decoded.get());
+            leftOutSerial = m_video.packetSerial;
             continue;
         }
+        av_frame_unref(leftOut.get());
         if (!m_graph || decoded->width != m_graphWidth || decoded->height != m_graphHeight ||
             decoded->format != m_graphFormat) {
             QString error;

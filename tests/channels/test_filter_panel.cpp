@@ -413,6 +413,21 @@ private slots:
         QCOMPARE(show.main->state().clipSettings[1].FRuota, 4);
     }
 
+    // At the end of a clip there is no picture at or after the position: the last one shows.
+    void reopeningAtTheEndShowsTheLastPicture()
+    {
+        Show show;
+        const int clip = show.add(media("clip_h264.mp4"));
+        show.load(1, clip, true);
+        QTRY_COMPARE_WITH_TIMEOUT(show.player(1)->PlayState(), psEnd, 5000);
+        show.child<QPushButton>("chkPlayAfterLoad")->setChecked(false);
+        show.click("btnColor");
+        QCOMPARE(show.main->state().clipSettings[1].FColor, 1);
+        QTRY_COMPARE(show.label("pausedA"), QString("PAUSED"));
+        QVERIFY(!show.player(1)->CurrentFrame().isNull());
+        QVERIFY(show.player(1)->CurrentPTS() > 1800000);
+    }
+
     void aRefusedFilterTextKeepsTheClipOnAir()
     {
         Show show;
