@@ -348,23 +348,28 @@ void FilterPanel::setMaximum(const Axis& axis, int maximum)
     axis.number->setMaximum(maximum);
 }
 
+void FilterPanel::wirePixelAxis(const Axis& axis, int ClipSettings::*member, const Group& group,
+                                bool always)
+{
+    connect(axis.number, &QSpinBox::valueChanged, this,
+            [this, axis, member, &group, always](int value) {
+                if (always || group.active->isChecked()) {
+                    settings().*member = value;
+                    axis.bar->setValue(axis.bar->maximum() - value);
+                }
+                publishMarks();
+            });
+    connect(axis.bar, &QSlider::valueChanged, this, [axis, &group](int position) {
+        if (group.active->isChecked())
+            axis.number->setValue(axis.bar->maximum() - position);
+    });
+}
+
 void FilterPanel::wireCrop()
 {
-    for (int i = 0; i < 4; ++i) {
-        const Axis axis = m_cropAxes[i];
-        // The left edge is written always, the others while the crop is on.
-        connect(axis.number, &QSpinBox::valueChanged, this, [this, axis, i](int value) {
-            if (i == 0 || m_crop.active->isChecked()) {
-                settings().*CropMembers[i] = value;
-                axis.bar->setValue(axis.bar->maximum() - value);
-            }
-            publishMarks();
-        });
-        connect(axis.bar, &QSlider::valueChanged, this, [this, axis](int position) {
-            if (m_crop.active->isChecked())
-                axis.number->setValue(axis.bar->maximum() - position);
-        });
-    }
+    // The left edge is written always, the others while the crop is on.
+    for (int i = 0; i < 4; ++i)
+        wirePixelAxis(m_cropAxes[i], CropMembers[i], m_crop, i == 0);
     connect(m_crop.active, &QPushButton::clicked, this, [this](bool on) {
         if (!activeMayAct(m_crop.active))
             return;
@@ -416,20 +421,8 @@ void FilterPanel::wireCrop()
 
 void FilterPanel::wirePerspective()
 {
-    for (int i = 0; i < 8; ++i) {
-        const Axis axis = m_corners[i];
-        connect(axis.number, &QSpinBox::valueChanged, this, [this, axis, i](int value) {
-            if (!m_perspective.active->isChecked())
-                return;
-            settings().*CornerMembers[i] = value;
-            axis.bar->setValue(axis.bar->maximum() - value);
-            publishMarks();
-        });
-        connect(axis.bar, &QSlider::valueChanged, this, [this, axis](int position) {
-            if (m_perspective.active->isChecked())
-                axis.number->setValue(axis.bar->maximum() - position);
-        });
-    }
+    for (int i = 0; i < 8; ++i)
+        wirePixelAxis(m_corners[i], CornerMembers[i], m_perspective, false);
     connect(m_perspective.active, &QPushButton::clicked, this, [this](bool on) {
         if (!activeMayAct(m_perspective.active))
             return;

@@ -55,6 +55,10 @@ private:
     QWidget* buildColors();
     QWidget* buildAdvanced();
     QWidget* buildScript();
+    // A crop edge or a corner coordinate in pixels: its number writes the value while the
+    // group is on (or `always`) and moves the bar; the bar sets the number while the group is on.
+    void wirePixelAxis(const Axis& axis, int ClipSettings::*member, const Group& group,
+                       bool always);
     void wireCrop();
     void wirePerspective();
     void wireRotation();
