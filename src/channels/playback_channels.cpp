@@ -338,7 +338,7 @@ bool PlaybackChannels::reopenAtPosition(int c, const ClipSettings& wanted, bool 
     m_state.clipSettings[c] = wanted;
     if (file.isEmpty())
         return true;
-    const int64_t at = player->CurrentPTS();
+    const int64_t at = std::max<int64_t>(player->CurrentPTS(), 0); // -1 before a first picture
     livello(false);
     if (armedOff)
         m_state.handlersArmed = false;
