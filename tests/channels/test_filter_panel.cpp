@@ -534,6 +534,45 @@ private slots:
         QTRY_VERIFY(std::abs(redPixels() - whole) < whole / 20);
     }
 
+    void cropEditShowsTheWholePictureWithItsOutline()
+    {
+        Show show;
+        const int clip = show.add(media("red.png")); // 320x240
+        show.stageActive();
+        show.load(1, clip, true);
+        VideoSurface* surface = show.layer(1)->surface();
+        QTRY_VERIFY(surface->presentedCount() > 0);
+        const auto white = [&] {
+            return countOf(surface->grab().toImage(),
+                           [](const QColor& c) { return near(c, 255, 255, 255); });
+        };
+        show.click("btnCrop");
+        const char* numbers[4] = {"cx", "cy", "cw", "ch"};
+        const int edges[4] = {40, 30, 280, 210};
+        for (int i = 0; i < 4; ++i)
+            show.child<QSpinBox>(numbers[i])->setValue(edges[i]);
+        const ClipSettings& s = show.main->state().clipSettings[1];
+        QCOMPARE(QList<int>({s.FCropX, s.FCropY, s.FCropW, s.FCropH}),
+                 QList<int>({40, 30, 280, 210}));
+        QCOMPARE(white(), 0);
+
+        // "EDIT": the whole picture, the outline drawn over it on this channel only.
+        show.click("btnBox");
+        QCOMPARE(s.FCrop, 0);
+        QVERIFY(!show.player(1)->VideoFilters().contains("crop"));
+        QVERIFY(show.player(1)->VideoHook());
+        QVERIFY(!show.player(2)->VideoHook());
+        QTRY_VERIFY(white() > 100);
+
+        // "APPLY": cropped, the outline gone.
+        show.click("btnCropApply");
+        QCOMPARE(s.FCrop, 1);
+        QVERIFY(!show.child<QPushButton>("btnBox")->isChecked());
+        QVERIFY(show.player(1)->VideoFilters().contains("crop=w=240:h=180:x=40:y=30"));
+        QTRY_COMPARE(show.player(1)->CurrentFrame().size(), QSize(240, 180));
+        QTRY_COMPARE(white(), 0);
+    }
+
     void metersFollowTheSound_data()
     {
         QTest::addColumn<QString>("file");
