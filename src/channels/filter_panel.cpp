@@ -104,46 +104,50 @@ QWidget* axisColumn(const QString& caption, QSlider* bar, QSpinBox* number, QWid
 }
 } // namespace
 
+FilterPanel::Axis FilterPanel::makeAxis(QWidget* parent, const char* barName,
+                                        const char* numberName, int lowest, int highest)
+{
+    auto* bar = named<QSlider>(barName, parent);
+    bar->setOrientation(Qt::Vertical);
+    bar->setInvertedAppearance(true); // the lowest position at the top
+    bar->setRange(lowest, highest);
+    bar->setMinimumHeight(90);
+    auto* number = named<QSpinBox>(numberName, parent);
+    number->setRange(lowest, highest);
+    return {bar, number};
+}
+
+QHBoxLayout* FilterPanel::makeButtons(Group& group, QWidget* parent, const char* active,
+                                      const char* edit, const char* reset, const char* apply)
+{
+    group.active = namedButton(active, "ACTIVE", parent, true);
+    if (edit)
+        group.edit = namedButton(edit, "EDIT", parent, true);
+    if (reset)
+        group.reset = namedButton(reset, "RESET", parent);
+    if (apply)
+        group.apply = namedButton(apply, "APPLY", parent);
+    auto* row = new QHBoxLayout;
+    for (QPushButton* button : {group.active, group.edit, group.reset, group.apply})
+        if (button)
+            row->addWidget(button);
+    return row;
+}
+
 QWidget* FilterPanel::buildGeometry()
 {
     auto* page = new QWidget;
-    const auto axis = [page](const char* barName, const char* numberName, int lowest, int highest) {
-        auto* bar = named<QSlider>(barName, page);
-        bar->setOrientation(Qt::Vertical);
-        bar->setInvertedAppearance(true); // the lowest position at the top
-        bar->setRange(lowest, highest);
-        bar->setMinimumHeight(90);
-        auto* number = named<QSpinBox>(numberName, page);
-        number->setRange(lowest, highest);
-        return Axis{bar, number};
-    };
-    const auto groupButtons = [page](Group& group, const char* active, const char* edit,
-                                     const char* reset, const char* apply) {
-        group.active = namedButton(active, "ACTIVE", page, true);
-        if (edit)
-            group.edit = namedButton(edit, "EDIT", page, true);
-        if (reset)
-            group.reset = namedButton(reset, "RESET", page);
-        if (apply)
-            group.apply = namedButton(apply, "APPLY", page);
-        auto* row = new QHBoxLayout;
-        for (QPushButton* button : {group.active, group.edit, group.reset, group.apply})
-            if (button)
-                row->addWidget(button);
-        return row;
-    };
-
     auto* crop = groupBox("Crop", page);
     auto* cropLayout = new QVBoxLayout(crop);
     cropLayout->addLayout(
-        groupButtons(m_crop, "btnCrop", "btnBox", "btnCropReset", "btnCropApply"));
+        makeButtons(m_crop, page, "btnCrop", "btnBox", "btnCropReset", "btnCropApply"));
     auto* cropAxes = new QHBoxLayout;
     const char* cropNames[4][3] = {{"cxt", "cx", "Left"},
                                    {"cyt", "cy", "Top"},
                                    {"cwt", "cw", "Right"},
                                    {"cht", "ch", "Bottom"}};
     for (int i = 0; i < 4; ++i) {
-        m_cropAxes[i] = axis(cropNames[i][0], cropNames[i][1], 0, 0);
+        m_cropAxes[i] = makeAxis(page, cropNames[i][0], cropNames[i][1], 0, 0);
         cropAxes->addWidget(
             axisColumn(cropNames[i][2], m_cropAxes[i].bar, m_cropAxes[i].number, crop));
         m_crop.controls << m_cropAxes[i].bar << m_cropAxes[i].number;
@@ -152,15 +156,15 @@ QWidget* FilterPanel::buildGeometry()
 
     auto* perspective = groupBox("Perspective", page);
     auto* perspectiveLayout = new QVBoxLayout(perspective);
-    perspectiveLayout->addLayout(groupButtons(m_perspective, "btnPerspective",
-                                              "btnPerspectivePreview", "btnPerspectiveReset",
-                                              "btnPerspectiveApply"));
+    perspectiveLayout->addLayout(makeButtons(m_perspective, page, "btnPerspective",
+                                             "btnPerspectivePreview", "btnPerspectiveReset",
+                                             "btnPerspectiveApply"));
     auto* cornerAxes = new QHBoxLayout;
     const char* cornerCaptions[4] = {"Top L", "Top R", "Bottom L", "Bottom R"};
     for (int i = 0; i < 8; ++i) {
         const QByteArray bar = (i % 2 ? "y" : "x") + QByteArray::number(i / 2);
         const QByteArray number = "t" + bar;
-        m_corners[i] = axis(bar.constData(), number.constData(), 0, 0);
+        m_corners[i] = makeAxis(page, bar.constData(), number.constData(), 0, 0);
         cornerAxes->addWidget(
             axisColumn(QStringLiteral("%1 %2").arg(cornerCaptions[i / 2], i % 2 ? "y" : "x"),
                        m_corners[i].bar, m_corners[i].number, perspective));
@@ -184,8 +188,8 @@ QWidget* FilterPanel::buildGeometry()
     auto* rotation = groupBox("Rotation", page);
     auto* rotationLayout = new QVBoxLayout(rotation);
     rotationLayout->addLayout(
-        groupButtons(m_rotation, "btnRotation", nullptr, "btnRotationReset", nullptr));
-    m_angle = axis("changeRotation", "rotateValue", 0, MaxDegrees);
+        makeButtons(m_rotation, page, "btnRotation", nullptr, "btnRotationReset", nullptr));
+    m_angle = makeAxis(page, "changeRotation", "rotateValue", 0, MaxDegrees);
     m_angle.bar->setValue(MaxDegrees);
     rotationLayout->addWidget(axisColumn("Degrees", m_angle.bar, m_angle.number, rotation));
     m_rotation.controls << m_angle.bar << m_angle.number;
@@ -203,30 +207,20 @@ QWidget* FilterPanel::buildColors()
     auto* page = new QWidget;
     auto* colour = groupBox("Color balance", page);
     auto* grid = new QGridLayout(colour);
-    auto* buttons = new QHBoxLayout;
-    m_colour.active = namedButton("btnColor", "ACTIVE", colour, true);
-    m_colour.reset = namedButton("btnColorReset", "RESET", colour);
-    m_colour.apply = namedButton("btnColorApply", "APPLY", colour);
-    for (QPushButton* button : {m_colour.active, m_colour.reset, m_colour.apply})
-        buttons->addWidget(button);
-    grid->addLayout(buttons, 0, 0, 1, 4);
+    grid->addLayout(
+        makeButtons(m_colour, colour, "btnColor", nullptr, "btnColorReset", "btnColorApply"), 0, 0,
+        1, 4);
     const char* rows[3][2] = {{"s", "Shadows"}, {"m", "Midtones"}, {"h", "Highlights"}};
     const char* swatchNames[3] = {"shadowfill", "midtonefill", "highlightfill"};
     for (int row = 0; row < 3; ++row) {
         for (int i = 0; i < 3; ++i) {
             const QByteArray bar = QByteArray("rgb").mid(i, 1) + rows[row][0];
-            auto* slider = named<QSlider>(bar.constData(), colour);
-            slider->setOrientation(Qt::Vertical);
-            slider->setInvertedAppearance(true);
-            slider->setRange(-100, 100);
-            slider->setMinimumHeight(90);
-            auto* number = named<QSpinBox>((bar + "t").constData(), colour);
-            number->setRange(-100, 100);
-            m_balance[row * 3 + i] = {slider, number};
-            grid->addWidget(
-                axisColumn(QString(QChar("RGB"[i])) + " " + rows[row][1], slider, number, colour),
-                row + 1, i);
-            m_colour.controls << slider << number;
+            const Axis axis = makeAxis(colour, bar.constData(), (bar + "t").constData(), -100, 100);
+            m_balance[row * 3 + i] = axis;
+            grid->addWidget(axisColumn(QString(QChar("RGB"[i])) + " " + rows[row][1], axis.bar,
+                                       axis.number, colour),
+                            row + 1, i);
+            m_colour.controls << axis.bar << axis.number;
         }
         m_swatches[row] = namedLabel(swatchNames[row], {}, colour);
         m_swatches[row]->setFixedSize(40, 40);
@@ -242,28 +236,16 @@ QWidget* FilterPanel::buildAdvanced()
     auto* page = new QWidget;
     auto* blur = groupBox("Blur", page);
     auto* layout = new QVBoxLayout(blur);
-    auto* buttons = new QHBoxLayout;
-    m_blur.active = namedButton("btnBlur", "ACTIVE", blur, true);
-    m_blur.reset = namedButton("btnBlurReset", "RESET", blur);
-    m_blur.apply = namedButton("btnBlurApply", "APPLY", blur);
-    for (QPushButton* button : {m_blur.active, m_blur.reset, m_blur.apply})
-        buttons->addWidget(button);
-    layout->addLayout(buttons);
+    layout->addLayout(
+        makeButtons(m_blur, blur, "btnBlur", nullptr, "btnBlurReset", "btnBlurApply"));
     auto* axes = new QHBoxLayout;
     const std::tuple<Axis*, const char*, const char*, const char*> blurs[2] = {
         {&m_chroma, "ChromaBlur", "c1", "Power"}, {&m_luma, "LumaBlur", "l1", "Radius"}};
     for (const auto& [axis, barName, numberName, caption] : blurs) {
-        auto* bar = named<QSlider>(barName, blur);
-        bar->setOrientation(Qt::Vertical);
-        bar->setInvertedAppearance(true);
-        bar->setRange(0, 100);
-        bar->setValue(100);
-        bar->setMinimumHeight(90);
-        auto* number = named<QSpinBox>(numberName, blur);
-        number->setRange(0, 100);
-        *axis = {bar, number};
-        axes->addWidget(axisColumn(caption, bar, number, blur));
-        m_blur.controls << bar << number;
+        *axis = makeAxis(blur, barName, numberName, 0, 100);
+        axis->bar->setValue(100);
+        axes->addWidget(axisColumn(caption, axis->bar, axis->number, blur));
+        m_blur.controls << axis->bar << axis->number;
     }
     layout->addLayout(axes);
     auto* pageLayout = new QVBoxLayout(page);

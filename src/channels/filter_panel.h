@@ -8,6 +8,7 @@
 class PlaybackChannels;
 class QAbstractButton;
 class QButtonGroup;
+class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -51,6 +52,12 @@ private:
         void enable(bool on) const;
     };
 
+    // A vertical inverted bar and its number over the same range.
+    static Axis makeAxis(QWidget* parent, const char* barName, const char* numberName, int lowest,
+                         int highest);
+    // The group's "ACTIVE" and those of "EDIT", "RESET", "APPLY" that have a name, in a row.
+    static QHBoxLayout* makeButtons(Group& group, QWidget* parent, const char* active,
+                                    const char* edit, const char* reset, const char* apply);
     QWidget* buildGeometry();
     QWidget* buildColors();
     QWidget* buildAdvanced();
