@@ -29,12 +29,6 @@ int degrees(double radians)
 {
     return int(std::lround(radians * 180 / M_PI));
 }
-
-QGroupBox* groupBox(const QString& title, QWidget* parent)
-{
-    auto* box = new QGroupBox(title, parent);
-    return box;
-}
 } // namespace
 
 QString scriptFilterText(const QString& memo)
@@ -137,7 +131,7 @@ QHBoxLayout* FilterPanel::makeButtons(Group& group, QWidget* parent, const char*
 QWidget* FilterPanel::buildGeometry()
 {
     auto* page = new QWidget;
-    auto* crop = groupBox("Crop", page);
+    auto* crop = new QGroupBox("Crop", page);
     auto* cropLayout = new QVBoxLayout(crop);
     cropLayout->addLayout(
         makeButtons(m_crop, page, "btnCrop", "btnBox", "btnCropReset", "btnCropApply"));
@@ -154,7 +148,7 @@ QWidget* FilterPanel::buildGeometry()
     }
     cropLayout->addLayout(cropAxes);
 
-    auto* perspective = groupBox("Perspective", page);
+    auto* perspective = new QGroupBox("Perspective", page);
     auto* perspectiveLayout = new QVBoxLayout(perspective);
     perspectiveLayout->addLayout(makeButtons(m_perspective, page, "btnPerspective",
                                              "btnPerspectivePreview", "btnPerspectiveReset",
@@ -172,7 +166,7 @@ QWidget* FilterPanel::buildGeometry()
     }
     perspectiveLayout->addLayout(cornerAxes);
 
-    auto* standard = groupBox("Standard rotation", page);
+    auto* standard = new QGroupBox("Standard rotation", page);
     auto* standardRow = new QHBoxLayout(standard);
     m_standardRotation = new QButtonGroup(this);
     const std::tuple<const char*, const char*, int> turns[4] = {{"btnRuota0", "0", 4},
@@ -185,7 +179,7 @@ QWidget* FilterPanel::buildGeometry()
         standardRow->addWidget(button);
     }
 
-    auto* rotation = groupBox("Rotation", page);
+    auto* rotation = new QGroupBox("Rotation", page);
     auto* rotationLayout = new QVBoxLayout(rotation);
     rotationLayout->addLayout(
         makeButtons(m_rotation, page, "btnRotation", nullptr, "btnRotationReset", nullptr));
@@ -205,7 +199,7 @@ QWidget* FilterPanel::buildGeometry()
 QWidget* FilterPanel::buildColors()
 {
     auto* page = new QWidget;
-    auto* colour = groupBox("Color balance", page);
+    auto* colour = new QGroupBox("Color balance", page);
     auto* grid = new QGridLayout(colour);
     grid->addLayout(
         makeButtons(m_colour, colour, "btnColor", nullptr, "btnColorReset", "btnColorApply"), 0, 0,
@@ -234,7 +228,7 @@ QWidget* FilterPanel::buildColors()
 QWidget* FilterPanel::buildAdvanced()
 {
     auto* page = new QWidget;
-    auto* blur = groupBox("Blur", page);
+    auto* blur = new QGroupBox("Blur", page);
     auto* layout = new QVBoxLayout(blur);
     layout->addLayout(
         makeButtons(m_blur, blur, "btnBlur", nullptr, "btnBlurReset", "btnBlurApply"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/bgr_colour.h"
+
 #include <QColor>
 #include <QString>
 #include <atomic>
@@ -29,11 +31,7 @@ struct LiveSettings {
     std::atomic<bool> enableAudioSpeed{true};
     std::atomic<int64_t> positionInterval{30000};
 
-    QColor background() const
-    {
-        const unsigned colour = backColor;
-        return QColor(int(colour & 0xff), int((colour >> 8) & 0xff), int((colour >> 16) & 0xff));
-    }
+    QColor background() const { return bgrColour(backColor); }
 };
 
 // Settings taken once, when a file is opened.
