@@ -29,8 +29,10 @@ inline double percentile(QList<double> values, double p)
 
 inline void report(const char* what, const QList<double>& ms)
 {
-    std::printf("%s: %d samples, median %.2f ms, 99th percentile %.2f ms, largest %.2f ms\n", what,
-                int(ms.size()), percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 1.0));
+    std::printf("%s: %d samples, median %.2f ms, 95th percentile %.2f ms, 99th percentile %.2f ms, "
+                "largest %.2f ms\n",
+                what, int(ms.size()), percentile(ms, 0.5), percentile(ms, 0.95),
+                percentile(ms, 0.99), percentile(ms, 1.0));
 }
 
 inline long residentKiB()

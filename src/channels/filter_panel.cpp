@@ -296,16 +296,16 @@ bool FilterPanel::activeMayAct(QAbstractButton* active)
     return true;
 }
 
-bool FilterPanel::reopen(const ClipSettings& wanted, bool armedOff)
+bool FilterPanel::applySettings(const ClipSettings& wanted, bool armedOff)
 {
-    return m_channels.reopenAtPosition(m_channel, wanted, armedOff);
+    return m_channels.applyFilterSettings(m_channel, wanted, armedOff);
 }
 
 void FilterPanel::switchGroup(const Group& group, int ClipSettings::*flag, bool on)
 {
     ClipSettings wanted = settings();
     wanted.*flag = on ? 1 : 0;
-    if (!reopen(wanted, true)) {
+    if (!applySettings(wanted, true)) {
         group.active->setChecked(!on);
         return;
     }
@@ -371,7 +371,7 @@ void FilterPanel::wireCrop()
         wanted.FCrop = on ? 0 : 1;
         player()->setVideoHook(true);
         publishMarks();
-        if (!reopen(wanted, true))
+        if (!applySettings(wanted, true))
             m_crop.edit->setChecked(!on);
         publishMarks();
     });
@@ -382,14 +382,14 @@ void FilterPanel::wireCrop()
         const int edges[4] = {0, 0, s.FWidth, s.FHeight};
         for (int i = 0; i < 4; ++i)
             m_cropAxes[i].number->setValue(edges[i]);
-        reopen(true);
+        applySettings(true);
     });
     connect(m_crop.apply, &QPushButton::clicked, this, [this] {
         if (!m_crop.active->isChecked())
             return;
         ClipSettings wanted = settings();
         wanted.FCrop = 1;
-        if (reopen(wanted, true))
+        if (applySettings(wanted, true))
             m_crop.edit->setChecked(false);
         publishMarks();
     });
@@ -418,12 +418,12 @@ void FilterPanel::wirePerspective()
         const int corners[8] = {0, 0, w, 0, 0, h, w, h};
         for (int i = 0; i < 8; ++i)
             m_corners[i].number->setValue(corners[i]);
-        reopen(true);
+        applySettings(true);
     });
     connect(m_perspective.apply, &QPushButton::clicked, this, [this] {
         if (!m_perspective.active->isChecked())
             return;
-        if (reopen(true))
+        if (applySettings(true))
             m_perspective.edit->setChecked(false);
     });
 }
@@ -441,9 +441,9 @@ void FilterPanel::wireRotation()
         }
         ClipSettings wanted = settings();
         wanted.FRuota = tag;
-        // "transpose" takes no commands: the turn comes with the re-opening.
+        // "transpose" takes no commands: the turn comes with the new filters.
         send("transpose", "dir", QString::number(tag));
-        if (!reopen(wanted, true))
+        if (!applySettings(wanted, true))
             showStored();
     });
     connect(m_angle.bar, &QSlider::valueChanged, this, [this](int position) {
@@ -467,7 +467,7 @@ void FilterPanel::wireRotation()
         if (!m_rotation.active->isChecked())
             return;
         m_angle.number->setValue(0);
-        reopen(false);
+        applySettings(false);
     });
 }
 
@@ -494,11 +494,11 @@ void FilterPanel::wireColourBalance()
             return;
         for (const Axis& axis : m_balance)
             axis.number->setValue(0);
-        reopen(false);
+        applySettings(false);
     });
     connect(m_colour.apply, &QPushButton::clicked, this, [this] {
         if (m_colour.active->isChecked())
-            reopen(true);
+            applySettings(true);
     });
 }
 
@@ -538,11 +538,11 @@ void FilterPanel::wireBlur()
             return;
         m_chroma.number->setValue(0);
         m_luma.number->setValue(0);
-        reopen(false);
+        applySettings(false);
     });
     connect(m_blur.apply, &QPushButton::clicked, this, [this] {
         if (m_blur.active->isChecked())
-            reopen(false);
+            applySettings(false);
     });
 }
 
@@ -554,7 +554,7 @@ void FilterPanel::wireScript()
             return;
         ClipSettings wanted = settings();
         wanted.FFiltro = scriptFilterText(m_script->toPlainText());
-        reopen(wanted, true); // refused: the memo keeps the text to be corrected
+        applySettings(wanted, true); // refused: the memo keeps the text to be corrected
     });
 }
 

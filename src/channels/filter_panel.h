@@ -22,7 +22,7 @@ class QSpinBox;
 //
 // Every bar is inverted: a value is its bar's maximum minus its position. Rotation angle and
 // blur radius go live into the running filters; every other change takes effect when a
-// button re-opens the clip at its position, and a filter text FFmpeg refuses is not applied:
+// button applies it at the clip's position, and a filter text FFmpeg refuses is not applied:
 // the clip plays on as it was and the operator reads why.
 class FilterPanel : public QWidget {
     Q_OBJECT
@@ -80,10 +80,10 @@ private:
     // "ACTIVE" acts only with the players' libraries and while the handlers are armed;
     // otherwise it goes back.
     bool activeMayAct(QAbstractButton* active);
-    // Re-opens the clip at its position with these settings; false, with the settings kept,
-    // when FFmpeg refuses the filters.
-    bool reopen(const ClipSettings& wanted, bool armedOff);
-    bool reopen(bool armedOff) { return reopen(settings(), armedOff); }
+    // Puts these settings on the channel's clip at its position; false, with the settings
+    // kept, when FFmpeg refuses the filters.
+    bool applySettings(const ClipSettings& wanted, bool armedOff);
+    bool applySettings(bool armedOff) { return applySettings(settings(), armedOff); }
     // Turns a group on or off from its "ACTIVE"; on refusal the button goes back.
     void switchGroup(const Group& group, int ClipSettings::*flag, bool on);
     void paintSwatches();

@@ -319,16 +319,17 @@ void PlaybackChannels::ImpostaFiltri(int channel)
         m_filterPanel->showChannel(channel);
 }
 
-bool PlaybackChannels::reopenAtPosition(int c, const ClipSettings& wanted, bool armedOff)
+bool PlaybackChannels::applyFilterSettings(int c, const ClipSettings& wanted, bool armedOff)
 {
     TFFPlayer* player = ThePlayer(c);
     const QString file = player->FileName();
     ChannelPanel* p = panel(c);
-    if (!file.isEmpty() && p->filterOnButton()->isChecked()) {
-        // The check an opening makes, before the clip on air is stopped for it.
+    const QString filters = p->filterOnButton()->isChecked() ? videoFilterText(wanted) : QString();
+    if (!file.isEmpty() && !filters.isEmpty()) {
+        // The check an opening makes, before the clip on air is touched.
         player->setDeinterlace(p->deinterlaceButton()->isChecked());
         QString error;
-        if (!player->CheckVideoFilters(videoFilterText(wanted), error)) {
+        if (!player->CheckVideoFilters(filters, error)) {
             m_host.showError(QStringLiteral("The filters were not applied: the clip plays on as "
                                             "it was.\n%1")
                                  .arg(error));
@@ -336,7 +337,7 @@ bool PlaybackChannels::reopenAtPosition(int c, const ClipSettings& wanted, bool 
         }
     }
     m_state.clipSettings[c] = wanted;
-    if (file.isEmpty())
+    if (file.isEmpty() || player->ChangeVideoFilters(filters))
         return true;
     const int64_t at = std::max<int64_t>(player->CurrentPTS(), 0); // -1 before a first picture
     livello(false);

@@ -129,12 +129,13 @@ public:
     void btnSaveClipClick(int channel);
     // "SET SNAPSHOT": the selected channel's picture on screen as its clip's icon.
     void SpeedButton1Click();
-    // Takes these settings for the channel and opens its file again at the position it
-    // plays, paused unless "PLAY AFTER LOAD" is pressed; `armedOff` keeps the open handler
-    // from running. When FFmpeg refuses the new filters the operator is told why, the clip
-    // plays on as it was and the settings stay: false. Without a file open the settings
-    // wait for the next opening.
-    bool reopenAtPosition(int channel, const ClipSettings& wanted, bool armedOff);
+    // Takes these settings for the channel. A clip that plays takes the new filters from its
+    // next picture on, without a gap; one paused or ended is opened again at its position,
+    // paused unless "PLAY AFTER LOAD" is pressed (`armedOff` keeps the open handler from
+    // running). When FFmpeg refuses the new filters the operator is told why, the clip plays on
+    // as it was and the settings stay: false. Without a file open the settings wait for the
+    // next opening.
+    bool applyFilterSettings(int channel, const ClipSettings& wanted, bool armedOff);
     // The level meters' audio hooks of both players (`livello`).
     void livello(bool on);
     // Stops both players and forgets their handlers (shutdown).

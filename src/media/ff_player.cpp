@@ -286,6 +286,15 @@ bool TFFPlayer::CheckVideoFilters(const QString& filters, QString& error) const
     return !m_session || m_session->checkFilters(filters, m_open.deinterlace, error);
 }
 
+bool TFFPlayer::ChangeVideoFilters(const QString& filters)
+{
+    if (!m_session || m_session->paused() || (m_state != psPlay && m_state != psResume) ||
+        !m_session->changeFilters(filters, m_open.deinterlace))
+        return false;
+    m_open.videoFilters = filters;
+    return true;
+}
+
 QImage TFFPlayer::CurrentFrame(const QSize& size)
 {
     return m_session ? m_session->currentFrame(size) : QImage();

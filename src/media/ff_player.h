@@ -50,6 +50,9 @@ public:
     // Whether the open file's picture would pass through this filter text (with the
     // deinterlace setting now set); `error` holds FFmpeg's reason when not. True with no file.
     bool CheckVideoFilters(const QString& filters, QString& error) const;
+    // Takes this filter text on the clip as it plays, from its next picture on, without
+    // re-opening it; false (and nothing changed) unless a clip plays unpaused.
+    bool ChangeVideoFilters(const QString& filters);
     // The picture on screen, at its own size or scaled to `size` (a preview needs no more).
     QImage CurrentFrame(const QSize& size = {});
     void UpdateScreenPosition();

@@ -377,6 +377,7 @@ bool PlaybackSession::checkFilterGraph(QString& error)
     if (!frame)
         return true;
     QString detail;
+    std::lock_guard lock(m_filterMutex);
     if (buildFilterGraph(frame.get(), detail))
         return true;
     log(detail);
@@ -395,6 +396,15 @@ bool PlaybackSession::checkFilters(const QString& filters, bool deinterlace, QSt
     return createFilterGraph(frame.get(), graphDescription(filters, deinterlace), graph, error);
 }
 
+bool PlaybackSession::changeFilters(const QString& filters, bool deinterlace)
+{
+    std::lock_guard lock(m_filterMutex);
+    if (m_videoStream < 0 || m_decodingEndedSerial == m_video.packets.serial())
+        return false;
+    m_changedFilters.emplace(filters, deinterlace);
+    return true;
+}
+
 QString PlaybackSession::graphDescription(const QString& filters, bool deinterlace)
 {
     QString description = filters.trimmed();
@@ -410,7 +420,6 @@ bool PlaybackSession::buildFilterGraph(const AVFrame* frame, QString& error)
     if (!createFilterGraph(frame, graphDescription(m_settings.videoFilters, m_settings.deinterlace),
                            built, error))
         return false;
-    std::lock_guard lock(m_filterMutex);
     m_graph = std::move(built.graph);
     m_bufferSource = built.source;
     m_bufferSink = built.sink;
@@ -483,6 +492,27 @@ bool PlaybackSession::createFilterGraph(const AVFrame* frame, const QString& des
     return true;
 }
 
+bool PlaybackSession::prepareFilters(const AVFrame* frame)
+{
+    std::lock_guard lock(m_filterMutex);
+    const bool sameInput = m_graph && frame->width == m_graphWidth &&
+                           frame->height == m_graphHeight && frame->format == m_graphFormat;
+    if (sameInput && !m_changedFilters)
+        return true;
+    if (m_changedFilters) {
+        std::tie(m_settings.videoFilters, m_settings.deinterlace) = *m_changedFilters;
+        m_changedFilters.reset();
+    }
+    QString error;
+    const bool built = buildFilterGraph(frame, error);
+    if (!built)
+        log(error);
+    for (const FilterCommand& command : m_waitingCommands)
+        sendCommand(command);
+    m_waitingCommands.clear();
+    return built || sameInput;
+}
+
 void PlaybackSession::videoDecodeLoop()
 {
     FramePtr decoded(av_frame_alloc());
@@ -492,14 +522,26 @@ void PlaybackSession::videoDecodeLoop()
     // the time asked (a re-opening at the very end of a clip).
     FramePtr leftOut(av_frame_alloc());
     int leftOutSerial = -1;
+    // The last picture given to the filters: through new ones again when they come after the
+    // stream's end.
+    FramePtr lastSource(av_frame_alloc());
     for (;;) {
         const int got = decodeFrame(m_video, decoded.get());
         if (got < 0)
             break;
         if (got == 0) {
-            if (leftOutSerial != m_video.packetSerial || !leftOut->buf[0])
+            bool changed = false;
+            {
+                std::lock_guard lock(m_filterMutex);
+                m_decodingEndedSerial = m_video.packetSerial;
+                changed = m_changedFilters.has_value();
+            }
+            if (leftOutSerial == m_video.packetSerial && leftOut->buf[0])
+                av_frame_move_ref(decoded.get(), leftOut.get());
+            else if (changed && lastSource->buf[0])
+                av_frame_ref(decoded.get(), lastSource.get()); // again, through the new filters
+            else
                 continue;
-            av_frame_move_ref(decoded.get(), leftOut.get());
         } else if (m_video.packetSerial == m_exactVideoSerial &&
                    toSeconds(decoded->best_effort_timestamp, m_video.stream->time_base) +
                            (rate.num > 0 ? 0.5 * rate.den / rate.num : 0) <
@@ -511,14 +553,10 @@ void PlaybackSession::videoDecodeLoop()
             continue;
         }
         av_frame_unref(leftOut.get());
-        if (!m_graph || decoded->width != m_graphWidth || decoded->height != m_graphHeight ||
-            decoded->format != m_graphFormat) {
-            QString error;
-            if (!buildFilterGraph(decoded.get(), error)) {
-                log(error);
-                break;
-            }
-        }
+        av_frame_unref(lastSource.get());
+        av_frame_ref(lastSource.get(), decoded.get());
+        if (!prepareFilters(decoded.get()))
+            break;
         const int serial = m_video.packetSerial;
         {
             std::lock_guard lock(m_filterMutex);
@@ -1070,14 +1108,24 @@ bool PlaybackSession::sendFilterCommand(const QString& target, const QString& co
             .arg(target, command, argument)
             .arg(flags));
     std::lock_guard lock(m_filterMutex);
+    if (m_changedFilters) {
+        // For the new filters: sent as soon as they are built.
+        m_waitingCommands.push_back({target, command, argument, flags});
+        return true;
+    }
+    return sendCommand({target, command, argument, flags});
+}
+
+bool PlaybackSession::sendCommand(const FilterCommand& command)
+{
     if (!m_graph) {
         log(QStringLiteral("avfilter_graph_send_command() failed"));
         return false;
     }
     char response[4096] = {};
     const int result = avfilter_graph_send_command(
-        m_graph.get(), target.toUtf8().constData(), command.toUtf8().constData(),
-        argument.toUtf8().constData(), response, sizeof response, flags);
+        m_graph.get(), command.target.toUtf8().constData(), command.command.toUtf8().constData(),
+        command.argument.toUtf8().constData(), response, sizeof response, command.flags);
     if (result < 0) {
         log(QStringLiteral("avfilter_graph_send_command() failed"));
         return false;

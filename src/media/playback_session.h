@@ -14,7 +14,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <vector>
 
 class VideoSink;
 namespace soundtouch {
@@ -76,6 +78,12 @@ public:
     // Whether FFmpeg builds this filter text on the video stream's picture size and format,
     // as an opening would; `error` holds FFmpeg's reason when it does not.
     bool checkFilters(const QString& filters, bool deinterlace, QString& error) const;
+    // Takes this filter text from the next decoded picture on, without re-opening: the
+    // pictures already filtered are shown as they are, and the clip plays on without a gap.
+    // Commands sent meanwhile go to the new filters. When FFmpeg refuses the text after all,
+    // the graph in use stays (and the log says why). False, with nothing changed, when the
+    // video stream has no picture left to decode (a still, the end of a clip).
+    bool changeFilters(const QString& filters, bool deinterlace);
     // The picture on screen in 32-bit RGB; empty when none.
     QImage currentFrame(const QSize& size = {});
     // The output surface was moved or resized.
@@ -116,7 +124,17 @@ private:
     static QString graphDescription(const QString& filters, bool deinterlace);
     bool createFilterGraph(const AVFrame* frame, const QString& description, FilterGraph& built,
                            QString& error) const;
+    // Both under m_filterMutex.
     bool buildFilterGraph(const AVFrame* frame, QString& error);
+    struct FilterCommand {
+        QString target, command, argument;
+        int flags = 0;
+    };
+    bool sendCommand(const FilterCommand& command);
+    // On the video decoding thread, before a picture goes into the filters: builds them anew
+    // for a picture of another size or format or for a new filter text; false when there are
+    // none to filter with.
+    bool prepareFilters(const AVFrame* frame);
     bool checkFilterGraph(QString& error);
     // A frame of the video stream's size and format, without data; null when not known yet.
     FramePtr streamPicture() const;
@@ -154,6 +172,11 @@ private:
 
     // Filter graph, owned by the video decoding thread (commands come under m_filterMutex).
     std::mutex m_filterMutex;
+    // A new filter text asked for by changeFilters, the commands that wait for it, and the
+    // packet serial whose pictures are all decoded (under m_filterMutex).
+    std::optional<std::pair<QString, bool>> m_changedFilters;
+    std::vector<FilterCommand> m_waitingCommands;
+    int m_decodingEndedSerial = -1;
     FilterGraphPtr m_graph;
     AVFilterContext* m_bufferSource = nullptr;
     AVFilterContext* m_bufferSink = nullptr;

@@ -12,6 +12,7 @@
 #include "support/show_console.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -379,25 +380,53 @@ private slots:
         QVERIFY(show.player(1)->VideoFilters().contains("crop=w=320:h=240:x=0:y=0"));
     }
 
-    void reopeningKeepsThePositionAndTurnsThePicture()
+    void applyingKeepsThePositionAndTurnsThePicture()
     {
         Show show;
         const int clip = show.add(media("clip_6s.mp4")); // 160x120, 25 pictures a second
+        show.stageActive();
         show.load(1, clip, true);
         TFFPlayer* player = show.player(1);
         // Halfway between two key frames (one a second): the position is not one of theirs.
         QTRY_VERIFY(player->CurrentPTS() > 2500000);
         const int* openings = show.countOpenings(1);
-        // "PLAY AFTER LOAD" released: the clip comes back paused where it was.
         show.child<QPushButton>("chkPlayAfterLoad")->setChecked(false);
-        const int64_t before = player->CurrentPTS();
+
+        // Playing: turned from the next picture on, neither stopped nor moved.
+        int64_t before = player->CurrentPTS();
+        QElapsedTimer clock;
+        clock.start();
         show.click("btnRuota1"); // 90°
-        QCOMPARE(*openings, 1);
         QTRY_COMPARE(player->CurrentFrame().size(), QSize(120, 160));
+        const int64_t moved = player->CurrentPTS() - before;
+        QVERIFY2(moved >= 0 && moved <= clock.elapsed() * 1000 + 80000,
+                 qPrintable(QString::number(moved)));
+        QCOMPARE(*openings, 0);
+        QCOMPARE(player->PlayState(), psPlay);
+        QCOMPARE(show.main->state().clipSettings[1].FRuota, 1);
+
+        // Paused: opened again at the same picture, still paused ("PLAY AFTER LOAD" released),
+        // and the layer keeps its picture meanwhile.
+        show.click("btnPauseA");
+        QTRY_COMPARE(show.label("pausedA"), QString("PAUSED"));
+        before = player->CurrentPTS();
+        VideoSurface* surface = show.layer(1)->surface();
+        bool darkened = false;
+        const auto forward = player->OnState;
+        player->OnState = [&](TFFPlayer* sender, TPlayState state) {
+            forward(sender, state);
+            darkened = darkened || !surface->showsPicture();
+        };
+        show.click("btnRuota0");
+        QCOMPARE(*openings, 1);
+        QTRY_COMPARE(player->CurrentFrame().size(), QSize(160, 120));
         QTRY_COMPARE(show.label("pausedA"), QString("PAUSED"));
         QTRY_VERIFY(std::abs(player->CurrentPTS() - before) <= 80000);
-        QCOMPARE(show.main->state().clipSettings[1].FRuota, 1);
+        QVERIFY(!darkened);
+        QCOMPARE(show.main->state().clipSettings[1].FRuota, 4);
         QVERIFY(show.main->state().handlersArmed);
+        player->OnState = forward;
+
         // The panel's numbers do not reach the console's keys: Space types, loads nothing.
         show.click("btnCrop");
         QCOMPARE(*openings, 2);
@@ -407,10 +436,6 @@ private slots:
         QTRY_VERIFY(cx->hasFocus());
         QTest::keyClick(cx, Qt::Key_Space);
         QCOMPARE(*openings, 2);
-        // Back upright.
-        show.click("btnRuota0");
-        QTRY_COMPARE(player->CurrentFrame().size(), QSize(160, 120));
-        QCOMPARE(show.main->state().clipSettings[1].FRuota, 4);
     }
 
     // At the end of a clip there is no picture at or after the position: the last one shows.
@@ -452,25 +477,16 @@ private slots:
         const int64_t playing = player->CurrentPTS();
         QTRY_VERIFY(player->CurrentPTS() > playing + 200000);
 
-        // Corrected, with a blank line between: applied, and the layer keeps its picture
-        // while the clip is opened again.
+        // Corrected, with a blank line between: applied as the clip plays.
         memo->setPlainText("hflip\n\nvflip");
-        VideoSurface* surface = show.layer(1)->surface();
-        QVERIFY(surface->showsPicture());
-        bool darkened = false;
-        const auto forward = player->OnState;
-        player->OnState = [&](TFFPlayer* sender, TPlayState state) {
-            forward(sender, state);
-            if (state == psStop)
-                darkened = darkened || !surface->showsPicture();
-        };
         show.click("btnScriptApply");
-        QCOMPARE(*openings, 1);
+        QCOMPARE(*openings, 0);
         QCOMPARE(show.main->state().clipSettings[1].FFiltro, QString(",hflip,vflip"));
         QVERIFY(player->VideoFilters().endsWith(",hflip,vflip"));
         QVERIFY(player->LastError().isEmpty());
-        QVERIFY(!darkened);
         // A real "STOP" still shows the layer's own colour.
+        VideoSurface* surface = show.layer(1)->surface();
+        QVERIFY(surface->showsPicture());
         show.click("btnStopA");
         QVERIFY(!surface->showsPicture());
     }
@@ -490,11 +506,11 @@ private slots:
         QCOMPARE(show.main->state().clipSettings[1].FAngle, 45 * M_PI / 180);
         QVERIFY(!log.containing("target:rotate cmd:a arg:0.79*PI*t").isEmpty());
         QVERIFY(log.containing("failed").isEmpty());
-        QCOMPARE(*openings, 0);
-        // "RESET": the angle back to 0, re-opened with the handlers armed.
+        // "RESET": the angle back to 0.
         show.click("btnRotationReset");
         QCOMPARE(show.main->state().clipSettings[1].FAngle, 0.0);
-        QCOMPARE(*openings, 1);
+        QVERIFY(show.player(1)->VideoFilters().contains(",rotate=0.00*PI*t:bilinear=0"));
+        QCOMPARE(*openings, 0);
     }
 
     void perspectiveMasksReachTheLayer()

@@ -255,6 +255,50 @@ private slots:
                      .arg(media("clip_h264.mp4")));
     }
 
+    // New filters on a playing clip take over from its next picture, without a re-opening;
+    // a command sent meanwhile reaches them.
+    void newFiltersOnAPlayingClip()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        player.setVideoFilters("hue=s=1");
+        QVERIFY(player.Open(media("clip_6s.mp4"), &sink, false));
+        QTRY_VERIFY(player.CurrentPTS() > 500000);
+        QVERIFY(player.ChangeVideoFilters("hue=s=1,crop=80:60:0:0"));
+        QVERIFY(player.SendVideoFilterCommand("hue", "s", "0"));
+        const auto greyQuarter = [&] {
+            const QImage frame = player.CurrentFrame();
+            const QColor colour = frame.pixelColor(40, 30);
+            return frame.size() == QSize(80, 60) && colour.red() == colour.green() &&
+                   colour.green() == colour.blue();
+        };
+        QTRY_VERIFY(greyQuarter());
+        QVERIFY(!probe.logged("avfilter_graph_send_command() failed"));
+        QCOMPARE(player.VideoFilters(), QString("hue=s=1,crop=80:60:0:0"));
+        QVERIFY(!probe.states.contains(psStop));
+
+        // A text FFmpeg refuses after all: the filters in use stay and the clip plays on.
+        QVERIFY(player.ChangeVideoFilters("nosuchfilter"));
+        QTRY_VERIFY(probe.logged("nosuchfilter"));
+        const int shown = sink.count();
+        QTRY_VERIFY(sink.count() > shown + 5);
+        QVERIFY(greyQuarter());
+
+        // Paused, nothing changes: the caller opens the clip again instead.
+        player.TogglePause();
+        const QString filters = player.VideoFilters();
+        QVERIFY(!player.ChangeVideoFilters("hue=s=1"));
+        QCOMPARE(player.VideoFilters(), filters);
+        player.Stop(true);
+
+        // A still has no picture left to decode.
+        player.setVideoFilters(QString());
+        QVERIFY(player.Open(media("red.png"), &sink, false));
+        QTRY_VERIFY(!player.CurrentFrame().isNull());
+        QVERIFY(!player.ChangeVideoFilters("hue=s=0"));
+    }
+
     void theVideoHookDrawsOnThePicture()
     {
         RecordingSink sink;
