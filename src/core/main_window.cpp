@@ -842,6 +842,18 @@ void MainWindow::FormShow(const ConsoleWindows& windows)
     m_stageController->attachWindows(windows.playout0, windows.playout, windows.playoutB);
     if (windows.playout && windows.playoutB)
         m_channels->attachOutputs(windows.playout, windows.playoutB);
+    m_testPatterns->attach(
+        {[this] { return state().selectedChannel; },
+         [windows](int channel) { return channel == 2 ? windows.playoutB : windows.playout; },
+         [this] {
+             for (const int channel : {1, 2}) {
+                 const TPlayState played = m_channels->ThePlayer(channel)->PlayState();
+                 if (played == psPlay || played == psPause || played == psResume)
+                     return true;
+             }
+             return false;
+         },
+         m_stagePage->controls().stageActive, [this](bool on) { setLevelMeters(on); }});
     m_library->clipGrid()->setRowHeight(30);
     m_library->connectionGrid()->setRowHeight(30);
     m_channels->attachFilterPanel(windows.filtri);

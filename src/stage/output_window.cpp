@@ -42,16 +42,33 @@ OutputWindow::OutputWindow(Role role)
 void OutputWindow::setColour(unsigned colour)
 {
     m_colour = bgrColour(colour);
-    if (m_surface)
-        m_surface->clear(m_colour);
-    update();
+    showOwnColour();
 }
 
 void OutputWindow::showOwnColour()
 {
     if (m_surface)
         m_surface->clear(m_colour);
+    if (m_holdsPattern) {
+        m_holdsPattern = false;
+        updateVisibility();
+    }
     update();
+}
+
+void OutputWindow::showPattern(const QImage& pattern)
+{
+    if (!m_surface)
+        return;
+    m_surface->present(pattern, pattern.rect(), m_colour);
+    m_patternKey = pattern.cacheKey();
+    m_holdsPattern = true;
+    updateVisibility();
+}
+
+bool OutputWindow::showsPattern() const
+{
+    return m_holdsPattern && m_surface->picture().cacheKey() == m_patternKey;
 }
 
 void OutputWindow::setPicture(const QImage& picture)
@@ -80,7 +97,7 @@ void OutputWindow::setHoldsPicture(bool holds)
 
 void OutputWindow::updateVisibility()
 {
-    setVisible(m_onStage && (m_role == Role::Background || m_holdsPicture));
+    setVisible(m_onStage && (m_role == Role::Background || m_holdsPicture || m_holdsPattern));
 }
 
 void OutputWindow::paintEvent(QPaintEvent*)

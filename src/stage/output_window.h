@@ -23,8 +23,12 @@ public:
     QColor colour() const { return m_colour; }
     // The background's picture, stretched to the window; an empty image for none.
     void setPicture(const QImage& picture);
-    // The layer drops the player's last picture and shows its own colour.
+    // The layer drops the player's last picture or its test pattern and shows its own colour.
     void showOwnColour();
+    // A test pattern drawn at the window's size; the layer shows while it does.
+    void showPattern(const QImage& pattern);
+    // The pattern is still what the layer shows (no player's picture or colour replaced it).
+    bool showsPattern() const;
     // Restricts the visible area to a mask shape (see stage_mask.h).
     void applyMask(int shape, int sides);
 
@@ -33,7 +37,7 @@ public:
     // it appears when something is loaded or drawn into it. The background shows as asked.
     void setOnStage(bool shown);
     bool onStage() const { return m_onStage; }
-    // Something is loaded or drawn into the layer: a clip, a test pattern, a live picture.
+    // Something is loaded into the layer: a clip, a live picture.
     void setHoldsPicture(bool holds);
     bool holdsPicture() const { return m_holdsPicture; }
 
@@ -46,6 +50,8 @@ private:
     Role m_role;
     bool m_onStage = false;
     bool m_holdsPicture = false;
+    bool m_holdsPattern = false;
+    qint64 m_patternKey = 0;
     QColor m_colour = Qt::black;
     QImage m_picture;
     VideoSurface* m_surface = nullptr;
