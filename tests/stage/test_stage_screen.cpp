@@ -101,7 +101,7 @@ private slots:
         started.main->hide(); // the console is not what this looks at
         started.child<QPushButton>("btnScreen1")->click();
         auto* layerA = static_cast<OutputWindow*>(started.console->window("playout"));
-        // The layers show their colours as they do under a test pattern or a live picture.
+        // The layers show their colours as they do when something is loaded into them.
         layerA->setHoldsPicture(true);
         static_cast<OutputWindow*>(started.console->window("playoutB"))->setHoldsPicture(true);
         QTRY_VERIFY(layerA->isVisible());
@@ -139,6 +139,29 @@ private slots:
         show.child<QPushButton>("btnStopA")->click();
         QTest::qWait(600);
         QVERIFY2(near(centre(), 0, 255, 0), "a stopped channel shows nothing");
+    }
+
+    // Bars 25 pixels wide on layer A's 200x150 rectangle at 50,50; empty layer B above it.
+    void aTestPatternReachesTheScreen()
+    {
+        ColourShow show;
+        show.child<QPushButton>("btnScreen1")->click();
+        show.child<QPushButton>("btnLayerA")->click();
+        show.child<QPushButton>("btnBars")->click();
+        QTest::qWait(600);
+        QImage screen = screenshot();
+        const std::tuple<int, int, int, int> bars[] = {
+            {50, 255, 255, 255}, {74, 255, 255, 255}, {75, 255, 255, 0}, {150, 255, 0, 255},
+            {224, 0, 0, 255},    {225, 0, 0, 0},      {249, 0, 0, 0}};
+        for (const auto& [x, red, green, blue] : bars)
+            QVERIFY2(near(screen.pixelColor(x, 125), red, green, blue),
+                     qPrintable(
+                         QStringLiteral("x %1: %2").arg(x).arg(screen.pixelColor(x, 125).name())));
+        QVERIFY(near(screen.pixelColor(250, 125), 0, 255, 0)); // the stage beside it
+
+        show.child<QPushButton>("btnPatternOff")->click();
+        QTest::qWait(600);
+        QVERIFY(near(screenshot().pixelColor(150, 125), 0, 255, 0));
     }
 
     void padTilesChangeWhatTheAudienceSees()
