@@ -42,7 +42,12 @@ OutputWindow::OutputWindow(Role role)
 void OutputWindow::setColour(unsigned colour)
 {
     m_colour = bgrColour(colour);
-    showOwnColour();
+    // A test pattern stays until "TAKE" draws it again in the new geometry: the layer is
+    // not taken off the screen in between.
+    if (showsPattern())
+        update();
+    else
+        showOwnColour();
 }
 
 void OutputWindow::showOwnColour()

@@ -157,6 +157,40 @@ private slots:
         QCOMPARE(shown(show, 1).pixelColor(9 * 64 + 2, 48 + 2), QColor(0x80, 0x80, 0x80));
     }
 
+    // "TAKE" of another stage: the pattern drawn again at the layer's new size, and the layer
+    // never leaves the screen in between.
+    void takeDrawsThePatternAgainInTheNewGeometry()
+    {
+        Show show([](const ShowFixture& fixture) {
+            fixture.insertStage({"Small", 2, 400, 300, 0,   0,        255, 0, 0, 10, 20, 200, 150,
+                                 65280,   0, 0,   100, 100, 16711680, 1,   0, 0, 3,  0,  3,   0});
+        });
+        show.stageActive();
+        show.click("btnLayerA");
+        show.click("btnBars");
+        OutputWindow* a = show.layer(1);
+        QVERIFY(a->isVisible());
+        struct HideWatch : QObject {
+            bool hidden = false;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                hidden = hidden || event->type() == QEvent::Hide;
+                return false;
+            }
+        } watch;
+        a->installEventFilter(&watch);
+        auto* stages = show.child<DatasetGrid>("sceltalayout");
+        stages->setCurrentIndex(stages->model()->index(1, 0));
+        show.click("btnStageTake");
+        QCOMPARE(show.label("stageOnAir"), QString("Small"));
+        const QImage bars = shown(show, 1);
+        QCOMPARE(bars.size(), QSize(200, 150));
+        QVERIFY(isWhite(bars.pixelColor(0, 75)));
+        QCOMPARE(bars.pixelColor(199, 75), QColor(Qt::black));
+        QCOMPARE(bars.pixelColor(175, 75), QColor(Qt::black));
+        QVERIFY(!watch.hidden);
+    }
+
     // From a script line, on the channel it names, the selected channel put back after.
     void scriptLinesDrawPatternsAndRefuseBadCounts()
     {
