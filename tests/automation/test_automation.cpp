@@ -132,10 +132,14 @@ private slots:
         QCOMPARE(show.fixture.settings().readFirstLine(SettingsFile::PlayAfterLoad),
                  std::optional<QString>("0"));
 
+        // The stage not on air: the counts are taken, the grid is refused.
         show.line("GRID,B,4,3");
         QCOMPARE(show.main->state().selectedChannel, 2);
         QCOMPARE(show.label("gridH"), QString("4"));
         QCOMPARE(show.label("gridV"), QString("3"));
+        QVERIFY(show.child<QPushButton>("btnPatternOff")->isChecked());
+        show.line("STAGEACTIVE,ON");
+        show.line("GRID,B,4,3");
         QVERIFY(show.child<QPushButton>("btnGrid")->isChecked());
         show.line("GRID,A,0,0");
         QCOMPARE(show.label("gridH"), QString("4"));
