@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev libgl-dev
   libqt6sql6-ibase firebird3.0-server-core libfbclient2 firebird3.0-utils firebird3.0-server
   libavcodec-dev libavformat-dev libavfilter-dev libavdevice-dev libswscale-dev libswresample-dev
-  ffmpeg libsdl2-dev libsoundtouch-dev libxcb1-dev
+  ffmpeg libsdl2-dev libsoundtouch-dev libxcb1-dev libx11-dev libxrandr-dev
   xvfb xauth imagemagick xcompmgr fonts-dejavu-core
 )
 

@@ -4,23 +4,12 @@
 #include "channels/playback_channels.h"
 #include "core/main_window.h"
 #include "stage/output_window.h"
+#include "stage/stage_editor.h"
 #include "ui/action_dialog.h"
 #include "ui/action_pad.h"
 #include "ui/connection_dialog.h"
 #include "ui/control_mapper.h"
 #include "ui/text_prompt.h"
-
-#include <QDialog>
-
-namespace {
-template <class W> std::unique_ptr<QWidget> makeWindow(const char* name, const QString& caption)
-{
-    auto created = std::make_unique<W>();
-    created->setObjectName(QString::fromLatin1(name));
-    created->setWindowTitle(caption);
-    return created;
-}
-} // namespace
 
 Console::Console(SettingsFiles settings, PlatformServices services)
     : m_main(std::make_unique<MainWindow>(std::move(settings), std::move(services)))
@@ -37,7 +26,11 @@ bool Console::start()
 {
     if (!m_main->FormCreate())
         return false;
-    m_windows.push_back(makeWindow<QWidget>("layersetup", "STAGE SETUP"));
+    auto editor =
+        std::make_unique<StageEditor>(m_main->currentStage, m_main->settings(),
+                                      m_main->displayScreens(), m_main->stageEditorHost());
+    StageEditor* layersetup = editor.get();
+    m_windows.push_back(std::move(editor));
     auto filters = std::make_unique<FilterPanel>(m_main->channels());
     FilterPanel* filtri = filters.get();
     m_windows.push_back(std::move(filters));
@@ -72,8 +65,8 @@ bool Console::start()
         mappers[i] = mapper.get();
         m_windows.push_back(std::move(mapper));
     }
-    m_main->FormShow({filtri, fAzioni, addAction, addConnection, nuovoTesto, mappers[0], mappers[1],
-                      outputs[0], outputs[1], outputs[2]});
+    m_main->FormShow({filtri, layersetup, fAzioni, addAction, addConnection, nuovoTesto, mappers[0],
+                      mappers[1], outputs[0], outputs[1], outputs[2]});
     return true;
 }
 

@@ -87,6 +87,8 @@ MainWindow::MainWindow(SettingsFiles settings, PlatformServices services)
 {
     setObjectName("main");
     setWindowTitle("main");
+    if (!m_services.screens)
+        m_services.screens = systemDisplayScreens();
     m_dialogs = std::make_unique<ConsoleDialogs>(this);
     buildConsole();
     wireMenus();
@@ -826,6 +828,84 @@ bool MainWindow::FormCreate()
     return true;
 }
 
+void MainWindow::openStageEditor()
+{
+    if (!m_stageEditor)
+        return;
+    currentStage.copiaLayout(m_database.layoutdb1);
+    m_stageEditor->edit(m_database.layoutdb1.text("nome"), screenDpi);
+    m_stageEditor->move(geometry().center() - m_stageEditor->rect().center());
+}
+
+StageEditor::Host MainWindow::stageEditorHost()
+{
+    StageEditor::Host host;
+    host.apply = [this] {
+        m_stageController->CreaLayout(m_stagePage->controls().stageActive->isChecked());
+    };
+    host.stageActive = [this] { return m_stagePage->controls().stageActive->isChecked(); };
+    host.stageOnAir = [this] { return onAirStageName(); };
+    host.save = [this](const QString& name) { return saveStage(name); };
+    host.showError = [this](const QString& text) { showError(text); };
+    host.showInformation = [this](const QString& text) { m_dialogs->inform(text); };
+    host.askYesNo = [this](const QString& question) { return askYesNo(question); };
+    host.levelMeters = [this](bool on) { setLevelMeters(on); };
+    return host;
+}
+
+bool MainWindow::saveStage(const QString& name)
+{
+    WriteDataset& stages = m_database.layoutdb;
+    stages.setFilter(R"("nome" = ?)", {name});
+    bool found = false;
+    const StageRecord& s = currentStage.schermi;
+    const bool written = m_write.run(
+        {&stages},
+        [&] {
+            // The stage may have gone from another workstation meanwhile.
+            found = stages.locate("nome", name);
+            if (!found)
+                return;
+            const QList<std::pair<const char*, QVariant>> values = {
+                {"sfondo", s.sfondo},
+                {"colore", qint64(s.colore)},
+                {"picture", int(s.picture)},
+                {"fullscreen", int(s.fullscreen)},
+                {"atop", s.atop},
+                {"aleft", s.aleft},
+                {"awidth", s.awidth},
+                {"aheigth", s.aheigth},
+                {"acolor", qint64(s.acolor)},
+                {"btop", s.btop},
+                {"bleft", s.bleft},
+                {"bwidth", s.bwidth},
+                {"bheigth", s.bheigth},
+                {"battivo", int(s.battivo)},
+                {"bcolor", qint64(s.bcolor)},
+                {"ashape", s.ashape},
+                {"bshape", s.bshape},
+                {"alati", s.alati},
+                {"blati", s.blati},
+                {"schermo", s.schermo},
+                {"restart", s.restart},
+                {"sx", currentStage.sx},
+                {"sy", currentStage.sy},
+                {"offsetx", currentStage.offsetx},
+                {"offsety", currentStage.offsety}};
+            for (const auto& [column, value] : values)
+                stages.setValue(column, value);
+        },
+        [&] {
+            AggiornaElementi(int(m_database.playlist.integer("codice")), m_playlists->current(),
+                             name, 1, 1);
+        });
+    if (written && !found)
+        showError(QStringLiteral("The stage \"%1\" is no longer in the stage list: nothing "
+                                 "was saved.")
+                      .arg(name));
+    return written && found;
+}
+
 void MainWindow::FormShow(const ConsoleWindows& windows)
 {
     m_shown = true;
@@ -842,6 +922,11 @@ void MainWindow::FormShow(const ConsoleWindows& windows)
     m_stageController->attachWindows(windows.playout0, windows.playout, windows.playoutB);
     if (windows.playout && windows.playoutB)
         m_channels->attachOutputs(windows.playout, windows.playoutB);
+    m_stageEditor = windows.layersetup;
+    connect(m_stagePage->controls().setup, &QAbstractButton::clicked, this,
+            &MainWindow::openStageEditor);
+    connect(m_menu->action("Stage/Stage Setup"), &QAction::triggered, this,
+            &MainWindow::openStageEditor);
     m_testPatterns->attach(
         {[this] { return state().selectedChannel; },
          [windows](int channel) { return channel == 2 ? windows.playoutB : windows.playout; },

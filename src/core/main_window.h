@@ -12,6 +12,7 @@
 #include "library/playlists.h"
 #include "shared/settings_files.h"
 #include "stage/current_stage.h"
+#include "stage/stage_editor.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -46,6 +47,7 @@ class PreferencesPage;
 class QFileDialog;
 class QTabWidget;
 class StagePage;
+class StageEditor;
 class TestPatternPage;
 class TextPrompt;
 class TransportBar;
@@ -53,6 +55,7 @@ class TransportBar;
 // The windows the console works with once they exist (they are created after it).
 struct ConsoleWindows {
     FilterPanel* filtri = nullptr;
+    StageEditor* layersetup = nullptr;
     ActionPad* fAzioni = nullptr;
     ActionDialog* addAction = nullptr;
     ConnectionDialog* addConnection = nullptr;
@@ -126,6 +129,15 @@ public:
     {
         return kind == ControlMapKind::Midi ? *m_midiMap : *m_dmxMap;
     }
+    // What the stage editor works with: the current stage, the settings, the screens and the
+    // operations it asks for.
+    StageEditor::Host stageEditorHost();
+    const SettingsFiles& settings() const { return m_settings; }
+    DisplayScreens& displayScreens() { return *m_services.screens; }
+    // "STAGE SETUP": the selected stage into the current stage, and the editor on it.
+    void openStageEditor();
+    // "SAVE STAGE": the current stage into the row of this name; false when none was written.
+    bool saveStage(const QString& name);
     // The console's script line (`eseguiScript`): runs at once, throws ScriptError.
     void eseguiScript(const QString& testo);
     // The default error display: a message box.
@@ -244,6 +256,7 @@ private:
     QTabWidget* m_pagina = nullptr; // lower right: Stage, Live Video, ...
     StagePage* m_stagePage = nullptr;
     TestPatternPage* m_testPatterns = nullptr;
+    StageEditor* m_stageEditor = nullptr;
     LiveVideoPage* m_liveVideo = nullptr;
     PreferencesPage* m_preferences = nullptr;
     ClipInformationPage* m_clipInformation = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/midi_event_buffer.h"
+#include "stage/display_screens.h"
 
 #include <QString>
 #include <QStringList>
@@ -55,6 +56,8 @@ public:
 };
 
 struct PlatformServices {
+    // The desktop's monitors and display modes; null: the system's own.
+    std::unique_ptr<DisplayScreens> screens;
     std::unique_ptr<MidiInputDevices> midi;
     std::unique_ptr<CaptureDevices> capture;
     // Loads the Art-Net library; null when it cannot be loaded.
