@@ -13,11 +13,12 @@ struct StartedConsole {
     std::unique_ptr<Console> console;
     MainWindow* main = nullptr;
 
-    explicit StartedConsole(const std::function<void(const ShowFixture&)>& seed = {})
+    explicit StartedConsole(const std::function<void(const ShowFixture&)>& seed = {},
+                            PlatformServices services = {})
     {
         if (seed)
             seed(fixture);
-        console = std::make_unique<Console>(fixture.settings(), PlatformServices{});
+        console = std::make_unique<Console>(fixture.settings(), std::move(services));
         if (!console->start())
             qFatal("the console did not start");
         main = console->main();
