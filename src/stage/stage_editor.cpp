@@ -21,6 +21,7 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -88,12 +89,39 @@ void showColour(QComboBox* box, const QColor& colour)
     box->setCurrentIndex(at);
 }
 
-QFrame* outlined(const char* name, const QString& border, QWidget* parent)
-{
-    auto* frame = named(new QFrame(parent), name);
-    frame->setStyleSheet(QStringLiteral("QFrame#%1 { border: 1px dotted %2; }").arg(name, border));
-    return frame;
-}
+} // namespace
+
+// A dotted outline on the workspace, filled or not.
+class WorkspaceOutline : public QWidget {
+public:
+    WorkspaceOutline(const char* name, QColor border, QWidget* parent)
+        : QWidget(parent)
+        , m_border(border)
+    {
+        setObjectName(QString::fromLatin1(name));
+    }
+    void setFill(const QColor& fill)
+    {
+        m_fill = fill;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        if (m_fill.isValid())
+            painter.fillRect(rect(), m_fill);
+        painter.setPen(QPen(m_border, 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+
+private:
+    QColor m_border;
+    QColor m_fill;
+};
+
+namespace {
 } // namespace
 
 struct StageEditor::Layer {
@@ -228,8 +256,8 @@ QWidget* StageEditor::buildWorkspace()
     m_workspace = named(new QFrame(area), "workspace");
     m_workspace->setFixedSize(791, 535);
     m_workspace->setStyleSheet("QFrame#workspace { background: black; }");
-    m_offset = outlined("offset", "red", m_workspace);
-    m_outline = outlined("sfondo", "aqua", m_workspace);
+    m_offset = new WorkspaceOutline("offset", Qt::red, m_workspace);
+    m_outline = new WorkspaceOutline("sfondo", Qt::cyan, m_workspace);
     m_picture = named(new QLabel(m_workspace), "sfondoimg");
     m_picture->setScaledContents(true);
     m_picture->installEventFilter(this);
@@ -239,6 +267,7 @@ QWidget* StageEditor::buildWorkspace()
             named(new QLabel(i == 0 ? "LAYER A" : "LAYER B", m_workspace), i == 0 ? "pa" : "pb");
         panel->setAlignment(Qt::AlignCenter);
         panel->setAutoFillBackground(true);
+        panel->setFrameShape(QFrame::Box); // seen also when its colour is the workspace's
         panel->setContextMenuPolicy(Qt::CustomContextMenu);
         panel->installEventFilter(this);
         m_layers[i]->panel = panel;
@@ -807,9 +836,7 @@ void StageEditor::showBackground()
     if (image)
         m_picture->setPixmap(QPixmap(s.sfondo));
     const QColor fill = image || s.fullscreen != 0 ? Qt::black : bgrColour(s.colore);
-    m_outline->setStyleSheet(QStringLiteral("QFrame#sfondo { border: 1px dotted aqua; "
-                                            "background: %1; }")
-                                 .arg(fill.name()));
+    m_outline->setFill(fill);
 }
 
 void StageEditor::takePicture(const QString& path)
@@ -906,9 +933,12 @@ bool StageEditor::panelEvent(int index, QEvent* event)
         const QPoint now = mouse->globalPosition().toPoint();
         panel->move(panel->pos() + (now - m_dragFrom));
         m_dragFrom = now;
+        // Both read before either is written: each field places the panel again.
         const int z = m_zoom->value();
-        m_layers[index]->fields[0]->setValue((panel->x() - m_deltaX->value()) * z);
-        m_layers[index]->fields[1]->setValue((panel->y() - m_deltaY->value()) * z);
+        const int left = (panel->x() - m_deltaX->value()) * z;
+        const int top = (panel->y() - m_deltaY->value()) * z;
+        m_layers[index]->fields[0]->setValue(left);
+        m_layers[index]->fields[1]->setValue(top);
         return true;
     }
     case QEvent::MouseButtonRelease:

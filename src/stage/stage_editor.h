@@ -11,6 +11,7 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class WorkspaceOutline;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -105,8 +106,8 @@ private:
     QLabel* m_name;
     QPushButton* m_realTime;
     QFrame* m_workspace;
-    QFrame* m_offset;
-    QFrame* m_outline;
+    WorkspaceOutline* m_offset;
+    WorkspaceOutline* m_outline;
     QLabel* m_picture;
     QFrame* m_handles[8];
     QScrollBar* m_deltaX;

@@ -120,10 +120,11 @@ private slots:
     {
         Editor e;
         QWidget* pa = e.widget("pa");
-        // Its left edge from 45 to 33: aleft (33 - 20) x 4.
-        drag(pa, {10, 10}, {-2, 10});
-        QCOMPARE(pa->x(), 33);
+        // Its left edge from 45 to 33: aleft (33 - 20) x 4; its top from 30 to 40: atop 80.
+        drag(pa, {10, 10}, {-2, 20});
+        QCOMPARE(pa->pos(), QPoint(33, 40));
         QCOMPARE(e.stage().aleft, 52);
+        QCOMPARE(e.stage().atop, 80);
         QCOMPARE(e.spinValue("ax"), 52);
         QCOMPARE(e.part<QTabWidget>("pagina")->currentIndex(), 1); // "Layer A"
         QVERIFY(e.widget("handle3")->isVisible());

@@ -4,11 +4,15 @@
 #include "channels/channel_mixer.h"
 #include "channels/channel_panel.h"
 #include "media/test_media.h"
+#include "stage/display_screens.h"
 #include "stage/output_window.h"
+#include "support/modal_answers.h"
 #include "support/started_console.h"
 #include "ui/action_pad.h"
 #include "ui/dataset_grid.h"
 
+#include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
@@ -162,6 +166,37 @@ private slots:
         show.child<QPushButton>("btnPatternOff")->click();
         QTest::qWait(600);
         QVERIFY(near(screenshot().pixelColor(150, 125), 0, 255, 0));
+    }
+
+    // This machine's one virtual screen, and a mode it does not have refused without a word.
+    void theRealScreensAndARefusedModeChange()
+    {
+        const std::unique_ptr<DisplayScreens> screens = systemDisplayScreens();
+        const QList<DisplayScreens::Monitor> monitors = screens->monitors();
+        QCOMPARE(monitors.size(), 1);
+        QCOMPARE(QSize(monitors[0].width, monitors[0].height), QSize(1920, 1080));
+        QVERIFY(monitors[0].primary);
+        QVERIFY(screens->canChangeMode());
+        QVERIFY(!screens->changeMode(monitors[0].name, 1234, 567));
+        QVERIFY(!screens->changeMode("no such output", 1920, 1080));
+        QVERIFY(!screens->changeMode(monitors[0].name, 0, -5));
+        QCOMPARE(screens->monitors().first().width, 1920);
+
+        // The editor lists it; "SET" with a mode it lacks says nothing.
+        ColourShow show;
+        show.child<QPushButton>("btnLayerSetup")->click();
+        auto* editor = show.console->window("layersetup");
+        QTRY_VERIFY(editor->isVisible());
+        auto* list = editor->findChild<QListWidget*>("tiposchermo");
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0)->text(), QString("Screen n.1 - 1920x1080 (primary)"));
+        list->setCurrentRow(0);
+        editor->findChild<QLineEdit*>("sfondow")->setText("1234");
+        editor->findChild<QLineEdit*>("sfondoh")->setText("567");
+        ModalAnswers answers;
+        answers.button("Yes");
+        editor->findChild<QPushButton*>("SpeedButton1")->click();
+        QCOMPARE(answers.seen.size(), 1); // the question, then nothing
     }
 
     void padTilesChangeWhatTheAudienceSees()
