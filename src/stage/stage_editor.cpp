@@ -31,6 +31,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <array>
 
 Q_LOGGING_CATEGORY(stageEditorLog, "quillon.stage")
 
@@ -570,33 +571,56 @@ QWidget* StageEditor::buildLayerPage(int index)
     layout->addStretch();
 
     // The panel's menu: corners, centring, the other layer's rectangle.
-    connect(layer.panel, &QWidget::customContextMenuRequested, this, [this, index](QPoint at) {
-        hideHandles();
-        LayerValues v = layerValues(m_stage.schermi, index);
-        LayerValues other = layerValues(m_stage.schermi, 1 - index);
-        QSpinBox* const* f = m_layers[index]->fields;
-        QMenu menu(this);
-        menu.setObjectName(index == 0 ? "popupA" : "popupB");
-        const auto place = [f](std::optional<int> x, std::optional<int> y) {
-            if (x)
-                f[0]->setValue(*x);
-            if (y)
-                f[1]->setValue(*y);
-        };
-        const int sx = m_stage.sx, sy = m_stage.sy, w = v.width, h = v.height;
-        menu.addAction("Top - Left", [place] { place(0, 0); });
-        menu.addAction("Top - Right", [place, sx, w] { place(sx - w, 0); });
-        menu.addAction("Bottom - Left", [place, sy, h] { place(0, sy - h); });
-        menu.addAction("Bottom - Right", [place, sx, sy, w, h] { place(sx - w, sy - h); });
-        menu.addAction("Center Hor", [place, sx, w] { place((sx - w) / 2, std::nullopt); });
-        menu.addAction("Center Ver", [place, sy, h] { place(std::nullopt, (sy - h) / 2); });
-        menu.addAction(index == 0 ? "Copy Player B" : "Copy Player A", [f, other] {
-            const int copied[4] = {other.left, other.top, other.width, other.height};
-            for (int i = 0; i < 4; ++i)
-                f[i]->setValue(copied[i]);
-        });
-        menu.exec(m_layers[index]->panel->mapToGlobal(at));
+    auto* menu = named(new QMenu(this), index == 0 ? "popupA" : "popupB");
+    // Sets the layer's position fields (and, copying the other layer, its size fields).
+    const auto place = [this,
+                        index](const std::function<std::array<std::optional<int>, 4>(
+                                   const LayerValues& own, const LayerValues& other)>& where) {
+        const std::array<std::optional<int>, 4> values =
+            where(layerValues(m_stage.schermi, index), layerValues(m_stage.schermi, 1 - index));
+        for (int f = 0; f < 4; ++f)
+            if (values[f])
+                m_layers[index]->fields[f]->setValue(*values[f]);
+    };
+    using Place = std::array<std::optional<int>, 4>;
+    menu->addAction("Top - Left", [place] {
+        place([](const LayerValues&, const LayerValues&) { return Place{0, 0}; });
     });
+    menu->addAction("Top - Right", [this, place] {
+        place([this](const LayerValues& v, const LayerValues&) {
+            return Place{m_stage.sx - v.width, 0};
+        });
+    });
+    menu->addAction("Bottom - Left", [this, place] {
+        place([this](const LayerValues& v, const LayerValues&) {
+            return Place{0, m_stage.sy - v.height};
+        });
+    });
+    menu->addAction("Bottom - Right", [this, place] {
+        place([this](const LayerValues& v, const LayerValues&) {
+            return Place{m_stage.sx - v.width, m_stage.sy - v.height};
+        });
+    });
+    menu->addAction("Center Hor", [this, place] {
+        place([this](const LayerValues& v, const LayerValues&) {
+            return Place{(m_stage.sx - v.width) / 2, std::nullopt};
+        });
+    });
+    menu->addAction("Center Ver", [this, place] {
+        place([this](const LayerValues& v, const LayerValues&) {
+            return Place{std::nullopt, (m_stage.sy - v.height) / 2};
+        });
+    });
+    menu->addAction(index == 0 ? "Copy Player B" : "Copy Player A", [place] {
+        place([](const LayerValues&, const LayerValues& other) {
+            return Place{other.left, other.top, other.width, other.height};
+        });
+    });
+    connect(layer.panel, &QWidget::customContextMenuRequested, this,
+            [this, index, menu](QPoint at) {
+                hideHandles();
+                menu->popup(m_layers[index]->panel->mapToGlobal(at));
+            });
     return layer.page;
 }
 
@@ -697,12 +721,11 @@ void StageEditor::loadControls()
             boxes[f]->setValue(values[f]);
         }
     }
-    if (s.picture != 0 && !QFileInfo::exists(s.sfondo)) {
-        s.picture = 0; // a missing picture falls back to the colour
-        s.colore = 0;
-    }
-    m_isImage->setChecked(s.picture != 0);
-    showColour(m_backgroundColour, bgrColour(s.colore));
+    // A picture whose file is missing shows black and the box unticked.
+    const bool picture = s.picture != 0 && QFileInfo::exists(s.sfondo);
+    m_isImage->setChecked(picture && s.fullscreen == 0);
+    showColour(m_backgroundColour,
+               s.picture == 0 && s.fullscreen == 0 ? bgrColour(s.colore) : QColor(Qt::black));
     m_onePlayer->setChecked(s.fullscreen != 0);
     onePlayer(s.fullscreen != 0);
     m_hiddenBackground->setChecked(s.schermo != 0);
@@ -835,7 +858,7 @@ void StageEditor::showBackground()
     m_picture->setVisible(image);
     if (image)
         m_picture->setPixmap(QPixmap(s.sfondo));
-    const QColor fill = image || s.fullscreen != 0 ? Qt::black : bgrColour(s.colore);
+    const QColor fill = s.picture != 0 || s.fullscreen != 0 ? Qt::black : bgrColour(s.colore);
     m_outline->setFill(fill);
 }
 

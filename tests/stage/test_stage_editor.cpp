@@ -7,10 +7,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -296,6 +299,64 @@ private slots:
         QCOMPARE(e.stage().aleft, 100);
         QCOMPARE(e.spinValue("ax"), 100);
         QCOMPARE(e.part<QLabel>("nomelayout2")->text(), QString("Main"));
+    }
+
+    void menusColoursMasksAndTheBackground()
+    {
+        Editor e;
+        auto* menu = e.part<QMenu>("popupA");
+        const auto item = [menu](const QString& text) {
+            for (QAction* action : menu->actions())
+                if (action->text() == text)
+                    return action;
+            qFatal("no menu item %s", qPrintable(text));
+            return static_cast<QAction*>(nullptr);
+        };
+        item("Top - Right")->trigger();
+        QCOMPARE(QPoint(e.stage().aleft, e.stage().atop), QPoint(920, 0));
+        item("Center Ver")->trigger();
+        QCOMPARE(QPoint(e.stage().aleft, e.stage().atop), QPoint(920, 190));
+        item("Copy Player B")->trigger();
+        QCOMPARE(QRect(e.stage().aleft, e.stage().atop, e.stage().awidth, e.stage().aheigth),
+                 QRect(0, 0, 1280, 720));
+        QCOMPARE(e.widget("pa")->geometry(), QRect(20, 20, 320, 180));
+
+        auto* colour = e.part<QComboBox>("ColorBox1");
+        emit colour->activated(colour->findText("Red"));
+        QCOMPARE(e.stage().acolor, 0x0000FFu);
+        QCOMPARE(e.widget("pa")->palette().color(QPalette::Window), QColor(Qt::red));
+
+        e.part<QGroupBox>("cShapeA")->findChildren<QRadioButton*>().at(2)->click(); // Circular
+        QCOMPARE(e.stage().ashape, 2);
+        QVERIFY(!e.widget("pa")->mask().contains(QPoint(0, 0)));
+        QVERIFY(e.widget("pa")->mask().contains(QPoint(160, 90)));
+
+        // The background: a colour, a picture chosen when none is there, "CLEAR".
+        auto* background = e.part<QComboBox>("l2");
+        emit background->activated(background->findText("Blue"));
+        QCOMPARE(e.stage().colore, 0xFF0000u);
+        QTemporaryDir dir;
+        const QString picture = dir.filePath("backdrop.jpg");
+        QImage(64, 36, QImage::Format_RGB32).save(picture);
+        int asked = 0;
+        e.editor()->choosePicture = [&] {
+            ++asked;
+            return picture;
+        };
+        e.part<QCheckBox>("l3")->click();
+        QCOMPARE(asked, 1);
+        QCOMPARE(e.stage().picture, 1);
+        QCOMPARE(e.stage().sfondo, picture);
+        QVERIFY(e.widget("sfondoimg")->isVisible());
+        e.part<QPushButton>("l4")->click();
+        QCOMPARE(e.stage().picture, 0);
+        QVERIFY(e.stage().sfondo.isEmpty());
+        QVERIFY(!e.part<QCheckBox>("l3")->isChecked());
+        QVERIFY(!e.widget("sfondoimg")->isVisible());
+        QTest::mouseDClick(e.widget("sfondo"), Qt::LeftButton, {}, {300, 200});
+        QCOMPARE(asked, 2);
+        QCOMPARE(e.stage().picture, 1);
+        QVERIFY(e.part<QCheckBox>("l3")->isChecked());
     }
 
     void theScreensOfTheDesktop()
