@@ -54,22 +54,21 @@ inline void pause(int ms)
     loop.exec();
 }
 
-// Watches a window's _NET_WM_WINDOW_OPACITY on the X server from a connection of its own and
-// keeps the time of every change.
-class OpacityWatch {
+// Polls something of a window on the X server from a connection of its own and keeps the time
+// of every change of it.
+class WindowWatch {
 public:
-    explicit OpacityWatch(xcb_window_t window)
+    // Asks the server for the value, on the watch's connection.
+    using Reader = std::function<uint64_t(xcb_connection_t*, xcb_window_t)>;
+
+    WindowWatch(xcb_window_t window, Reader read)
         : m_window(window)
+        , m_read(std::move(read))
+        , m_connection(xcb_connect(nullptr, nullptr))
     {
-        m_connection = xcb_connect(nullptr, nullptr);
-        const char name[] = "_NET_WM_WINDOW_OPACITY";
-        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-            m_connection, xcb_intern_atom(m_connection, 0, sizeof name - 1, name), nullptr);
-        m_atom = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(atom);
         m_thread = std::thread([this] { watch(); });
     }
-    ~OpacityWatch()
+    ~WindowWatch()
     {
         m_stop = true;
         m_thread.join();
@@ -88,33 +87,69 @@ public:
 private:
     void watch()
     {
-        std::optional<uint32_t> last;
+        std::optional<uint64_t> last;
         while (!m_stop) {
-            xcb_get_property_reply_t* reply = xcb_get_property_reply(
-                m_connection,
-                xcb_get_property(m_connection, 0, m_window, m_atom, XCB_ATOM_CARDINAL, 0, 1),
-                nullptr);
+            const uint64_t value = m_read(m_connection, m_window);
             const auto now = Clock::now();
-            // A window without the property is opaque.
-            const uint32_t value = reply && xcb_get_property_value_length(reply) == 4
-                                       ? *static_cast<uint32_t*>(xcb_get_property_value(reply))
-                                       : 0xffffffffu;
             if (last && *last != value) {
                 std::lock_guard lock(m_mutex);
                 m_changes.append(now);
             }
             last = value;
-            std::free(reply);
         }
     }
 
-    xcb_connection_t* m_connection;
     xcb_window_t m_window;
-    xcb_atom_t m_atom = XCB_ATOM_NONE;
+    Reader m_read;
+    xcb_connection_t* m_connection;
     std::atomic<bool> m_stop = false;
-    std::thread m_thread;
     std::mutex m_mutex;
     QList<Clock::time_point> m_changes;
+    std::thread m_thread;
+};
+
+// A window's _NET_WM_WINDOW_OPACITY (a window without it is opaque).
+class OpacityWatch : public WindowWatch {
+public:
+    explicit OpacityWatch(xcb_window_t window)
+        : WindowWatch(window, [atom = xcb_atom_t(XCB_ATOM_NONE)](xcb_connection_t* connection,
+                                                                 xcb_window_t watched) mutable {
+            if (atom == XCB_ATOM_NONE) {
+                const char name[] = "_NET_WM_WINDOW_OPACITY";
+                xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+                    connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr);
+                atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+                std::free(reply);
+            }
+            xcb_get_property_reply_t* reply = xcb_get_property_reply(
+                connection, xcb_get_property(connection, 0, watched, atom, XCB_ATOM_CARDINAL, 0, 1),
+                nullptr);
+            const uint64_t value = reply && xcb_get_property_value_length(reply) == 4
+                                       ? *static_cast<uint32_t*>(xcb_get_property_value(reply))
+                                       : 0xffffffffu;
+            std::free(reply);
+            return value;
+        })
+    {
+    }
+};
+
+// A window's place relative to the root window.
+class PositionWatch : public WindowWatch {
+public:
+    explicit PositionWatch(xcb_window_t window)
+        : WindowWatch(window, [](xcb_connection_t* connection, xcb_window_t watched) {
+            const xcb_window_t root =
+                xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+            xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
+                connection, xcb_translate_coordinates(connection, watched, root, 0, 0), nullptr);
+            const uint64_t value =
+                reply ? uint64_t(uint16_t(reply->dst_x)) << 16 | uint16_t(reply->dst_y) : 0;
+            std::free(reply);
+            return value;
+        })
+    {
+    }
 };
 
 // The event loop's lag while this lives: how late a 1 ms timer comes, in ms.

@@ -13,62 +13,6 @@
 #include <QWidget>
 #include <QWindow>
 
-namespace {
-// Polls a window's position on the X server (relative to the root) and keeps each change.
-class PositionWatch {
-public:
-    explicit PositionWatch(xcb_window_t window)
-        : m_window(window)
-        , m_connection(xcb_connect(nullptr, nullptr))
-        , m_thread([this] { watch(); })
-    {
-    }
-    ~PositionWatch()
-    {
-        m_stop = true;
-        m_thread.join();
-        xcb_disconnect(m_connection);
-    }
-    std::optional<Clock::time_point> changeAfter(Clock::time_point since)
-    {
-        std::lock_guard lock(m_mutex);
-        for (const Clock::time_point& at : m_changes)
-            if (at >= since)
-                return at;
-        return std::nullopt;
-    }
-
-private:
-    void watch()
-    {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        std::optional<std::pair<int, int>> last;
-        while (!m_stop) {
-            xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
-                m_connection, xcb_translate_coordinates(m_connection, m_window, root, 0, 0),
-                nullptr);
-            const auto now = Clock::now();
-            if (reply) {
-                const std::pair<int, int> at{reply->dst_x, reply->dst_y};
-                if (last && *last != at) {
-                    std::lock_guard lock(m_mutex);
-                    m_changes.append(now);
-                }
-                last = at;
-                std::free(reply);
-            }
-        }
-    }
-
-    xcb_window_t m_window;
-    xcb_connection_t* m_connection;
-    std::atomic<bool> m_stop = false;
-    std::mutex m_mutex;
-    QList<Clock::time_point> m_changes;
-    std::thread m_thread;
-};
-} // namespace
-
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
