@@ -15,16 +15,22 @@ bench_install() {
 bench_pids=()
 trap 'kill "${bench_pids[@]}" 2>/dev/null' EXIT
 
-# A virtual 1920x1080 display when there is none (below 10, so that X shared memory works),
-# and a private sound server with a null sink (real-time paced, several devices at once;
-# SDL's dummy driver opens only one). Needs xvfb and pulseaudio.
-bench_start_display_and_sound() {
+# A virtual display when there is none (below 10, so that X shared memory works): 1920x1080,
+# or the size given. Needs xvfb.
+bench_start_display() {
   if [[ -z "${DISPLAY:-}" ]]; then
-    Xvfb :7 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb :7 -screen 0 "${1:-1920x1080}x24" -nolisten tcp >/dev/null 2>&1 &
     bench_pids+=($!)
     export DISPLAY=:7
     sleep 1
   fi
+}
+
+# A virtual 1920x1080 display when there is none, and a private sound server with a null sink
+# (real-time paced, several devices at once; SDL's dummy driver opens only one). Needs xvfb
+# and pulseaudio.
+bench_start_display_and_sound() {
+  bench_start_display
   bench_pulse=$(mktemp -d)
   printf '%s\n' "load-module module-null-sink sink_name=bench rate=48000" \
     "load-module module-native-protocol-unix socket=$bench_pulse/native auth-anonymous=1" \

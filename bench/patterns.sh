@@ -8,9 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/bench/bench_env.sh"
 bash "$root/scripts/build.sh" >/dev/null
 bench_install xvfb xcompmgr
-Xvfb :8 -screen 0 3840x2160x24 -nolisten tcp >/dev/null 2>&1 &
-bench_pids+=($!)
-export DISPLAY=:8
-sleep 1
+unset DISPLAY # a display of its own, of that size
+bench_start_display 3840x2160
 bench_start_compositor
 SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb "$root/build/bin/bench_patterns" 2>/dev/null

@@ -8,11 +8,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/bench/bench_env.sh"
 bash "$root/scripts/build.sh" >/dev/null
 bench_install xvfb xcompmgr
-if [[ -z "${DISPLAY:-}" ]]; then
-  Xvfb :7 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-  bench_pids+=($!)
-  export DISPLAY=:7
-  sleep 1
-fi
+bench_start_display
 bench_start_compositor
 SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb "$root/build/bin/bench_stage_editor" 2>/dev/null
