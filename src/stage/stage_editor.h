@@ -100,7 +100,6 @@ private:
     Host m_host;
     bool m_ready = false;
     int m_selected = -1; // the panel with the handles: 0 A, 1 B
-    int m_grabbedHandle = -1;
     QPoint m_dragFrom;
 
     QLabel* m_name;
