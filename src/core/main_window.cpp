@@ -1,4 +1,5 @@
 #include "core/main_window.h"
+#include "library/video_loop_render.h"
 
 #include "automation/connection_senders.h"
 #include "automation/control_commands.h"
@@ -45,6 +46,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -57,6 +59,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QNetworkInterface>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
@@ -508,6 +511,21 @@ void MainWindow::wireMenus()
 
     ClipCommands* clips = m_clipCommands;
     MenuTree* clipMenu = m_library->clipMenu();
+    m_loopRender = new VideoLoopRender(
+        findChild<QProgressBar*>("progresso"), [this](const QString& text) { showError(text); },
+        this);
+    for (const auto& [entry, frames] :
+         {std::pair{"Convert/3s video loop", 90}, std::pair{"Convert/5s video loop", 150},
+          std::pair{"Convert/10s video loop", 300}}) {
+        connect(clipMenu->action(entry), &QAction::triggered, this, [this, frames = frames] {
+            const ReadDataset& clip = m_database.playlist;
+            m_loopRender->start({clip.text("file"), clip.text("titolo"), int(clip.integer("w")),
+                                 int(clip.integer("h"))},
+                                frames,
+                                m_settings.readFirstLine(SettingsFile::CacheVideo).value_or(""),
+                                findChild<QComboBox*>("chkConvert")->currentText());
+        });
+    }
     const auto wire = [](QAction* entry, ClipCommands* receiver, auto operation) {
         connect(entry, &QAction::triggered, receiver, operation);
     };

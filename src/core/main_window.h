@@ -48,6 +48,7 @@ class QFileDialog;
 class QTabWidget;
 class StagePage;
 class StageEditor;
+class VideoLoopRender;
 class TestPatternPage;
 class TextPrompt;
 class TransportBar;
@@ -136,6 +137,7 @@ public:
     DisplayScreens& displayScreens() { return *m_services.screens; }
     // "STAGE SETUP": the selected stage into the current stage, and the editor on it.
     void openStageEditor();
+    VideoLoopRender& loopRender() { return *m_loopRender; }
     // "SAVE STAGE": the current stage into the row of this name; false when none was written.
     bool saveStage(const QString& name);
     // The console's script line (`eseguiScript`): runs at once, throws ScriptError.
@@ -257,6 +259,7 @@ private:
     StagePage* m_stagePage = nullptr;
     TestPatternPage* m_testPatterns = nullptr;
     StageEditor* m_stageEditor = nullptr;
+    VideoLoopRender* m_loopRender = nullptr;
     LiveVideoPage* m_liveVideo = nullptr;
     PreferencesPage* m_preferences = nullptr;
     ClipInformationPage* m_clipInformation = nullptr;
