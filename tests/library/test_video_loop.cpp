@@ -101,14 +101,32 @@ private slots:
                      qPrintable(QStringLiteral("picture %1").arg(i)));
     }
 
-    void theMenuRendersAtTheChosenSize()
+    void theMenuRendersItsLengthAtTheChosenSize_data()
     {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("probed");
+        QTest::newRow("3 s at 1280x720") << "3s video loop"
+                                         << "1280x720"
+                                         << "mpeg4,1280,720,90 avi";
+        QTest::newRow("5 s at the clip's size") << "5s video loop"
+                                                << "Original"
+                                                << "mpeg4,320,240,150 avi";
+        QTest::newRow("10 s at 720x576") << "10s video loop"
+                                         << "720x576"
+                                         << "mpeg4,720,576,300 avi";
+    }
+    void theMenuRendersItsLengthAtTheChosenSize()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, size);
+        QFETCH(QString, probed);
         LoopShow show;
-        show.child<QComboBox>("chkConvert")->setCurrentText("1280x720");
+        show.child<QComboBox>("chkConvert")->setCurrentText(size);
         QSignalSpy done(&show.main->loopRender(), &VideoLoopRender::finished);
-        show.convert("3s video loop");
-        QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 30000);
-        QCOMPARE(probe(show.folder.filePath("red.avi")), QString("mpeg4,1280,720,90 avi"));
+        show.convert(qPrintable(entry));
+        QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 60000);
+        QCOMPARE(probe(show.folder.filePath("red.avi")), probed);
     }
 
     void refusals_data()
