@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QPainter>
 #include <QProgressBar>
 #include <cstdio>
 
@@ -23,7 +22,12 @@ VideoLoopRender::VideoLoopRender(QProgressBar* progress,
     m_frames->OnReadFrameCanvas = [this](TFrameInputAdapter*, QImage& canvas, TInputFrameInfo*) {
         if (m_remaining <= 0)
             return -1;
-        QPainter(&canvas).drawImage(canvas.rect(), m_picture);
+        // The picture in the canvas's own size and format once; then handed over as it is.
+        if (m_picture.size() != canvas.size() || m_picture.format() != canvas.format())
+            m_picture =
+                m_picture.scaled(canvas.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(canvas.format());
+        canvas = m_picture;
         if (--m_remaining == 0)
             m_progress->setValue(m_progress->maximum()); // the last picture is delivered
         return 0;

@@ -463,11 +463,20 @@ void TFFEncoder::feedFrames(Task& task)
             return;
         }
         const QImage picture = canvas.format() == format ? canvas : canvas.convertToFormat(format);
-        QByteArray bytes;
-        bytes.reserve(frameBytes);
-        for (int y = 0; y < picture.height(); ++y)
-            bytes.append(reinterpret_cast<const char*>(picture.constScanLine(y)), lineBytes);
-        task.process->write(bytes);
+        if (picture.size() != task.frameSize) {
+            task.inputEnded = true; // a picture of another size cannot travel as raw video
+            task.process->closeWriteChannel();
+            return;
+        }
+        if (picture.bytesPerLine() == lineBytes) {
+            task.process->write(reinterpret_cast<const char*>(picture.constBits()), frameBytes);
+        } else {
+            QByteArray bytes;
+            bytes.reserve(frameBytes);
+            for (int y = 0; y < picture.height(); ++y)
+                bytes.append(reinterpret_cast<const char*>(picture.constScanLine(y)), lineBytes);
+            task.process->write(bytes);
+        }
         ++task.frameNumber;
     }
 }
