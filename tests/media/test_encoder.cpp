@@ -228,6 +228,36 @@ private slots:
         QCOMPARE(probe.ends.size(), 2);
     }
 
+    // A picture handed back at another size cannot travel as raw video: the input ends
+    // there, after the pictures that fitted.
+    void aFrameOfAnotherSizeEndsTheInput()
+    {
+        QTemporaryDir dir;
+        TFrameInputAdapter adapter;
+        int asked = 0;
+        adapter.OnReadFrameCanvas = [&](TFrameInputAdapter*, QImage& canvas, TInputFrameInfo*) {
+            canvas = ++asked <= 3 ? QImage(64, 64, QImage::Format_BGR888)
+                                  : QImage(32, 32, QImage::Format_BGR888);
+            canvas.fill(Qt::blue);
+            return 0;
+        };
+        TFFEncoder encoder;
+        EncoderProbe probe(encoder);
+        encoder.AddTask(adapter.Identity(),
+                        input("-f frameinput -input_type canvas -pix_fmt bgr24 -r 30 -s 64x64"));
+        const QString file = dir.filePath("three.avi");
+        encoder.SetOutput(0, file, output("-c:v mpeg4"));
+        encoder.Start(1);
+        QTRY_VERIFY_WITH_TIMEOUT(probe.runEnded(), 20000);
+        QCOMPARE(asked, 4);
+        TFFDecoder decoder;
+        QVERIFY(decoder.LoadFile(file));
+        int pictures = 0;
+        while (decoder.Decode(-1))
+            ++pictures;
+        QCOMPARE(pictures, 3);
+    }
+
     void frameInputOptionsAreChecked_data()
     {
         QTest::addColumn<bool>("known");

@@ -359,6 +359,24 @@ private slots:
         QVERIFY(e.part<QCheckBox>("l3")->isChecked());
     }
 
+    // A background picture whose file is gone shows black, unticked; the stage keeps it.
+    void aMissingBackgroundPictureOnlyShowsBlack()
+    {
+        Editor e;
+        e.editor()->reject();
+        StageRecord& s = e.main->currentStage.schermi;
+        s.picture = 1;
+        s.sfondo = "/no/such/backdrop.jpg";
+        s.colore = 255;
+        e.editor()->edit("Main", 96);
+        QVERIFY(!e.part<QCheckBox>("l3")->isChecked());
+        QCOMPARE(e.part<QComboBox>("l2")->currentText(), QString("Black"));
+        QVERIFY(!e.widget("sfondoimg")->isVisible());
+        QCOMPARE(s.picture, 1);
+        QCOMPARE(s.sfondo, QString("/no/such/backdrop.jpg"));
+        QCOMPARE(s.colore, 255u);
+    }
+
     void theScreensOfTheDesktop()
     {
         Editor e;
