@@ -46,7 +46,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -59,7 +58,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QNetworkInterface>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
@@ -512,8 +510,7 @@ void MainWindow::wireMenus()
     ClipCommands* clips = m_clipCommands;
     MenuTree* clipMenu = m_library->clipMenu();
     m_loopRender = new VideoLoopRender(
-        findChild<QProgressBar*>("progresso"), [this](const QString& text) { showError(text); },
-        this);
+        m_clipAdding->progressBar(), [this](const QString& text) { showError(text); }, this);
     for (const auto& [entry, frames] :
          {std::pair{"Convert/3s video loop", 90}, std::pair{"Convert/5s video loop", 150},
           std::pair{"Convert/10s video loop", 300}}) {
@@ -523,7 +520,7 @@ void MainWindow::wireMenus()
                                  int(clip.integer("h"))},
                                 frames,
                                 m_settings.readFirstLine(SettingsFile::CacheVideo).value_or(""),
-                                findChild<QComboBox*>("chkConvert")->currentText());
+                                m_preferences->convertResolution());
         });
     }
     const auto wire = [](QAction* entry, ClipCommands* receiver, auto operation) {

@@ -84,6 +84,11 @@ QString PreferencesPage::defaultAspect() const
     return findChild<QComboBox*>("chkDefaultAspectRatio")->currentText();
 }
 
+QString PreferencesPage::convertResolution() const
+{
+    return findChild<QComboBox*>("chkConvert")->currentText();
+}
+
 QString PreferencesPage::defaultStatus() const
 {
     return findChild<QComboBox*>("chkDefaultStatus")->currentText();

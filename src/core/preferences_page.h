@@ -30,6 +30,8 @@ public:
     // What new clips get: "  Default aspect ratio  " and "  Default end status  ".
     QString defaultAspect() const;
     QString defaultStatus() const;
+    // "  Convert resolution  ": "Original" or a size such as "1280x720".
+    QString convertResolution() const;
     void showLocalAddress(const QString& address);
 
 signals:

@@ -26,6 +26,8 @@ public:
     void add(const QStringList& files, const QString& playlist, const ClipAdder::Defaults& defaults,
              const std::function<void()>& refresh);
     bool busy() const { return m_busy; }
+    // The bar under the console ("progresso"), also shown by other long tasks (video loops).
+    QProgressBar* progressBar() const { return m_progress; }
     // The console closes: probing stops and nothing is written.
     void abandon();
 
