@@ -16,7 +16,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Quillon 2"));
 
     PlatformServices services;
-    services.capture = std::make_unique<SystemCaptureDevices>();
+    services.capture = std::make_unique<V4L2CaptureDevices>();
     services.midi = std::make_unique<SystemMidiInput>();
     const QString cacheDir = SettingsFiles::defaultCacheDir();
     services.loadArtNet = [cacheDir] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/midi_event_buffer.h"
+#include "media/capture_devices.h"
 #include "stage/display_screens.h"
 
 #include <QString>
@@ -31,13 +32,6 @@ public:
     // Messages lost since the device was opened: the console did not take them in time, or a
     // system exclusive block found no room.
     virtual uint64_t overflows() const = 0;
-};
-
-class CaptureDevices {
-public:
-    virtual ~CaptureDevices() = default;
-    // Names of the video capture devices, as the encoder takes them ("video=Name").
-    virtual QStringList videoDevices() = 0;
 };
 
 class ArtNetLibrary {

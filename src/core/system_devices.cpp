@@ -1,7 +1,6 @@
 #include "core/system_devices.h"
 
 #include "control/midi_input.h"
-#include "media/capture_devices.h"
 #include "ui/artnet_dialog.h"
 
 #include <QApplication>
@@ -11,13 +10,6 @@
 
 namespace {
 Q_LOGGING_CATEGORY(artNetLog, "quillon.artnet")
-}
-
-QStringList SystemCaptureDevices::videoDevices()
-{
-    QStringList names;
-    ListCaptureDevices(names, CaptureCategory::Video, false);
-    return names;
 }
 
 SystemMidiInput::SystemMidiInput()

@@ -23,12 +23,6 @@ private:
     std::unique_ptr<MidiInput> m_input;
 };
 
-// The machine's video capture devices (V4L2), for the live video lists.
-class SystemCaptureDevices : public CaptureDevices {
-public:
-    QStringList videoDevices() override;
-};
-
 // Art-Net reception of the program's own: the receiver on its thread, its settings in a file
 // of the cache folder, and its configuration dialog. Values reach the console in batches of
 // at most Batch a turn of the event loop; values that found the queue full are logged.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace {
@@ -78,4 +79,29 @@ QString CaptureDeviceNode(const QString& name, const QString& root)
         if (device.name == wanted)
             return device.node;
     return {};
+}
+
+QStringList V4L2CaptureDevices::videoDevices()
+{
+    QStringList names;
+    ListCaptureDevices(names, CaptureCategory::Video, false, m_root);
+    return names;
+}
+
+std::optional<CaptureInput> V4L2CaptureDevices::videoInput(const QString& name, QString& reason)
+{
+    const QString friendly = name.startsWith("video=") ? name.mid(6) : name;
+    const QString node = CaptureDeviceNode(friendly, m_root);
+    if (node.isEmpty()) {
+        reason = QStringLiteral("Could not find video device with name [%1] among source "
+                                "devices of type video.")
+                     .arg(friendly);
+        return std::nullopt;
+    }
+    // A device the kernel still lists but whose node is gone (unplugged) or closed to us.
+    if (const QFileInfo device(node); !device.exists() || !device.isReadable()) {
+        reason = QStringLiteral("%1 (%2) cannot be opened.").arg(friendly, node);
+        return std::nullopt;
+    }
+    return CaptureInput{{"-f", "v4l2"}, node};
 }

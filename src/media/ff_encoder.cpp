@@ -4,13 +4,24 @@
 #include "media/frame_input.h"
 
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QRegularExpression>
 #include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+Q_LOGGING_CATEGORY(encoderLog, "quillon.encoder")
+
+// The descriptor the ffmpeg program writes live pictures to ("pipe:3").
+constexpr int LivePictureDescriptor = 3;
+} // namespace
 
 struct TFFEncoder::Task {
     int index = 0;
     QString input;
+    QStringList deviceOptions; // how a capture device is opened
     QString inputOptions;
     QString output;
     QString outputOptions;
@@ -34,6 +45,7 @@ struct TFFEncoder::Task {
     int previewInterval = 100;
     int previewNumber = 0;
     TProgressInfo info;
+    std::unique_ptr<LivePictureFeed> liveFeed;
 };
 
 TFFEncoder::TFFEncoder(QObject* parent)
@@ -69,15 +81,15 @@ int TFFEncoder::AddTask(const QString& fileName, const TInputOptions& options)
             return -1;
         }
     } else if (input.startsWith("video=")) {
-        // A capture device by its friendly name: FFmpeg's v4l2 input takes its node.
-        const QString node = CaptureDeviceNode(input);
-        if (node.isEmpty()) {
-            m_lastError = QStringLiteral("Could not find video device with name [%1] among "
-                                         "source devices of type video.")
-                              .arg(input.mid(6));
+        static V4L2CaptureDevices machine;
+        QString reason;
+        const auto device = (m_devices ? m_devices : &machine)->videoInput(input, reason);
+        if (!device) {
+            m_lastError = reason;
             return -1;
         }
-        input = node;
+        input = device->url;
+        task->deviceOptions = device->options;
     } else if (!formatGiven && !QFileInfo::exists(input)) {
         m_lastError = QStringLiteral("%1: No such file or directory").arg(input);
         return -1;
@@ -179,7 +191,9 @@ QStringList TFFEncoder::Arguments(int taskIndex) const
              "-i",
              "-"};
     else
-        arguments += QProcess::splitCommand(task.inputOptions) + QStringList{"-i", task.input};
+        // The device's own options last: they name its format.
+        arguments += QProcess::splitCommand(task.inputOptions) + task.deviceOptions +
+                     QStringList{"-i", task.input};
     QStringList output = QProcess::splitCommand(task.outputOptions);
     // FFmpeg no longer knows -deinterlace: the yadif filter does the same, in front of any
     // video filters of the task.
@@ -196,6 +210,11 @@ QStringList TFFEncoder::Arguments(int taskIndex) const
     arguments += output;
     // An output that needs no file ("-f null") still takes a name.
     arguments += task.output.isEmpty() ? QStringLiteral("-") : task.output;
+    if (task.hooks.LivePictures) // each picture written out as soon as it is there
+        arguments +=
+            {"-map",    "0:v?",           "-pix_fmt",
+             "yuv420p", "-flush_packets", "1",
+             "-f",      "yuv4mpegpipe",   QStringLiteral("pipe:%1").arg(LivePictureDescriptor)};
     arguments += {"-map",
                   "0:v?",
                   "-vf",
@@ -266,9 +285,48 @@ void TFFEncoder::startNext()
             connect(process, &QProcess::started, this, [this, task] { feedFrames(*task); });
             connect(process, &QProcess::bytesWritten, this, [this, task] { feedFrames(*task); });
         }
+        const int liveWriteEnd = task->hooks.LivePictures ? prepareLivePictures(*task) : -1;
+        if (task->hooks.LivePictures && liveWriteEnd < 0) {
+            task->errors = "No pipe for the live pictures.";
+            finishTask(*task, 1, false);
+            return;
+        }
         process->start("ffmpeg", Arguments(task->index));
+        // The child was forked within start() and has its copy; ours goes, so the reader
+        // sees the end of the pipe when the child ends.
+        if (liveWriteEnd >= 0)
+            close(liveWriteEnd);
         ++running;
     }
+}
+
+int TFFEncoder::prepareLivePictures(Task& task)
+{
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        return -1;
+    // Room for a picture or two: ffmpeg is not held up by each block the reader takes.
+    fcntl(ends[0], F_SETPIPE_SZ, 1 << 20);
+    const int writeEnd = ends[1];
+    task.process->setChildProcessModifier([writeEnd] {
+        if (writeEnd == LivePictureDescriptor)
+            fcntl(writeEnd, F_SETFD, 0); // kept open across exec
+        else
+            dup2(writeEnd, LivePictureDescriptor);
+    });
+    task.liveFeed =
+        std::make_unique<LivePictureFeed>(ends[0], m_liveTargets, [](const QString& line) {
+            qCWarning(encoderLog).noquote() << line;
+        });
+    return writeEnd;
+}
+
+int64_t TFFEncoder::LivePicturesPresented(int taskIndex) const
+{
+    if (taskIndex < 0 || taskIndex >= int(m_tasks.size()) || !m_tasks[size_t(taskIndex)] ||
+        !m_tasks[size_t(taskIndex)]->liveFeed)
+        return 0;
+    return m_tasks[size_t(taskIndex)]->liveFeed->picturesPresented();
 }
 
 void TFFEncoder::readErrorOutput(Task& task)
@@ -330,6 +388,7 @@ void TFFEncoder::finishTask(Task& task, int exitCode, bool crashed)
         readErrorOutput(task);
         task.errors += task.errorLines;
     }
+    task.liveFeed.reset();
     TTerminateInfo info;
     info.TaskIndex = task.index;
     info.Finished = !task.stopped && !crashed && exitCode == 0;

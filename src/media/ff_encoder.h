@@ -1,5 +1,7 @@
 #pragma once
 
+#include "media/live_picture_feed.h"
+
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -10,6 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
+class CaptureDevices;
 class QProcess;
 
 struct TInputOptions {
@@ -28,6 +31,8 @@ struct TOutputOptions {
     int VideoHookBitsPixel = 32;
     bool FrameInputHook = false, FrameOutputHook = false, Join = false;
     int Tag = 0;
+    // The task's pictures at the input's own rate and size go to the encoder's live targets.
+    bool LivePictures = false;
 };
 
 struct TProgressInfo {
@@ -75,6 +80,10 @@ public:
     static bool AVLibLoaded() { return true; }
     static bool LoadAVLib(const QString&) { return true; }
 
+    // Where capture devices ("video=Name") are found; the machine's V4L2 devices unless set.
+    // Not owned; it outlives the tasks.
+    void setCaptureDevices(CaptureDevices* devices) { m_devices = devices; }
+
     // A new task reading `fileName` (a file, a device "video=Name", a lavfi description
     // with "-f lavfi"); its index, or negative with the reason in LastErrMsg.
     int AddTask(const QString& fileName, const TInputOptions& options);
@@ -94,6 +103,14 @@ public:
     // running tasks at once.
     bool PreviewBitmap() const { return m_preview; }
     void setPreviewBitmap(bool on) { m_preview = on; }
+    // The sinks that the pictures of tasks with LivePictures go to, stretched; reaches running
+    // tasks at once. Once it returns, no picture reaches a sink that is no longer listed.
+    void setLiveTargets(std::vector<LiveTargets::Target> targets)
+    {
+        m_liveTargets->set(std::move(targets));
+    }
+    // Live pictures read and presented by the running task `taskIndex` (0 when none).
+    int64_t LivePicturesPresented(int taskIndex) const;
     static constexpr int PreviewWidth = 320;
     static constexpr int PreviewHeight = 180;
     bool AutoReleaseTask = false;
@@ -122,7 +139,13 @@ private:
     QString parseFrameInput(const QString& input, const QStringList& tokens, Task& task);
     void feedFrames(Task& task);
 
+    // Starts reading the live pictures of a task whose process is about to start; the pipe's
+    // writing end for the process, or -1 when there is no pipe.
+    int prepareLivePictures(Task& task);
+
     std::vector<std::unique_ptr<Task>> m_tasks;
+    CaptureDevices* m_devices = nullptr;
+    std::shared_ptr<LiveTargets> m_liveTargets = std::make_shared<LiveTargets>();
     int m_threads = 1;
     bool m_working = false;
     bool m_terminated = false;

@@ -1,5 +1,6 @@
 #include "media/playback_session.h"
 
+#include "media/scaler_image.h"
 #include "media/video_sink.h"
 
 #include <QColor>
@@ -31,20 +32,6 @@ constexpr double RefreshRate = 0.01;
 
 // SDL's sound subsystem is started once per process, under one lock for all players.
 std::mutex sdlMutex;
-
-// An empty 32-bit RGB picture for the scaler to write: its vector code writes whole blocks of
-// pixels, past the end of a row whose width is not a multiple of the block, so every row has
-// room to spare and one more row follows the last.
-QImage scalerImage(QSize size)
-{
-    const qsizetype stride = (qsizetype(size.width()) * 4 + 63) / 64 * 64 + 64;
-    auto* data = static_cast<uchar*>(std::malloc(size_t(stride * (size.height() + 1))));
-    if (!data)
-        return {};
-    return QImage(
-        data, size.width(), size.height(), stride, QImage::Format_RGB32,
-        [](void* buffer) { std::free(buffer); }, data);
-}
 
 // The picture in 32-bit RGB, at its own size or scaled to `size`.
 QImage toRgbImage(const AVFrame* frame, QSize size = {})

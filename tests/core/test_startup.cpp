@@ -37,6 +37,11 @@ struct FakeMidi : MidiInputDevices {
 
 struct FakeCapture : CaptureDevices {
     QStringList videoDevices() override { return {"USB Capture HDMI", "Webcam C920"}; }
+    std::optional<CaptureInput> videoInput(const QString&, QString& reason) override
+    {
+        reason = "not in this test";
+        return std::nullopt;
+    }
 };
 
 // Answers the next message box with OK and keeps its text.

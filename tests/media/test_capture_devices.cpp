@@ -58,6 +58,30 @@ private slots:
         QCOMPARE(CaptureDeviceNode("video=USB3 HDMI Capture", root.path()),
                  root.filePath("dev/video10"));
     }
+
+    void howTheEncoderOpensADevice()
+    {
+        // A grabber with its node, a webcam whose node is gone (unplugged), and a name the
+        // kernel does not list.
+        QTemporaryDir root;
+        const QString v4l = root.filePath("sys/class/video4linux/");
+        write(v4l + "video0/name", "USB3 HDMI Capture\n");
+        write(v4l + "video2/name", "HD Pro Webcam C920\n");
+        write(root.filePath("dev/video0"), "");
+        V4L2CaptureDevices devices(root.path());
+        QCOMPARE(devices.videoDevices(), QStringList({"USB3 HDMI Capture", "HD Pro Webcam C920"}));
+
+        QString reason;
+        const auto grabber = devices.videoInput("video=USB3 HDMI Capture", reason);
+        QVERIFY(grabber);
+        QCOMPARE(grabber->options, QStringList({"-f", "v4l2"}));
+        QCOMPARE(grabber->url, root.filePath("dev/video0"));
+        QVERIFY(!devices.videoInput("video=HD Pro Webcam C920", reason));
+        QVERIFY2(reason.endsWith("cannot be opened."), qPrintable(reason));
+        QVERIFY(!devices.videoInput("Nothing", reason));
+        QCOMPARE(reason, QString("Could not find video device with name [Nothing] among source "
+                                 "devices of type video."));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCaptureDevices)

@@ -1,7 +1,11 @@
 #include "media/ff_decoder.h"
 #include "media/ff_encoder.h"
 #include "media/frame_input.h"
+#include "media/recording_sink.h"
 #include "media/test_media.h"
+#include "support/test_cameras.h"
+
+#include <QElapsedTimer>
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -342,6 +346,57 @@ private slots:
                                       "-vf",          "yadif",    "-"};
         QCOMPARE(arguments.mid(0, expected.size()), expected);
         QCOMPARE(arguments.mid(expected.size(), 2), QStringList({"-map", "0:v?"})); // preview
+    }
+
+    void livePicturesReachTheirTargetsAtTheInputsRate()
+    {
+        // Two seconds of a red camera at 25 pictures a second, shown on layer A, then moved
+        // to layer B (of another size) while it runs.
+        TestCameras cameras(
+            {TestCameras::Camera{"Red camera", "color=c=red:size=320x240:rate=25:duration=2"}});
+        TFFEncoder encoder;
+        encoder.setCaptureDevices(&cameras);
+        EncoderProbe probe(encoder);
+        RecordingSink layerA({64, 48}), layerB({32, 24});
+        encoder.setLiveTargets({{&layerA, Qt::black}});
+        QCOMPARE(encoder.AddTask("video=Red camera", input("-thread_queue_size 8")), 0);
+        QVERIFY(encoder.Arguments(0).join(' ').contains(
+            "-thread_queue_size 8 -re -f lavfi -i color=c=red"));
+        TOutputOptions options = output(" -c:v libx264 -preset ultrafast -r 25 -f null");
+        options.LivePictures = true;
+        encoder.SetOutput(0, {}, options);
+        QElapsedTimer clock;
+        clock.start();
+        encoder.Start(1);
+        QTRY_VERIFY_WITH_TIMEOUT(layerA.count() >= 10, 10000);
+        encoder.setLiveTargets({{&layerB, Qt::black}});
+        const int shownOnA = layerA.count();
+        QTRY_VERIFY_WITH_TIMEOUT(probe.runEnded(), 20000);
+        QVERIFY2(probe.ends.first().Finished, qPrintable(probe.ends.first().ExceptionMsg));
+        QCOMPARE(layerA.count(), shownOnA); // nothing after the move
+        // Every picture of the input, in its time, on one layer or the other: at most the
+        // picture made for A while the targets changed is left out.
+        QVERIFY2(shownOnA + layerB.count() >= 49,
+                 qPrintable(QStringLiteral("%1 + %2").arg(shownOnA).arg(layerB.count())));
+        QVERIFY(clock.elapsed() >= 1800);
+        for (const RecordingSink* layer : {&layerA, &layerB}) {
+            QCOMPARE(layer->picture().size(), layer->surfaceSize()); // stretched over it
+            QCOMPARE(layer->target(), QRect(QPoint(), layer->surfaceSize()));
+            const QColor centre = layer->picture().pixelColor(layer->surfaceSize().width() / 2,
+                                                              layer->surfaceSize().height() / 2);
+            QVERIFY2(centre.red() > 230 && centre.green() < 30 && centre.blue() < 30,
+                     qPrintable(centre.name()));
+        }
+    }
+
+    void aCameraThatCannotBeUsedIsRefused()
+    {
+        TestCameras cameras(QList<TestCameras::Camera>{});
+        TFFEncoder encoder;
+        encoder.setCaptureDevices(&cameras);
+        QCOMPARE(encoder.AddTask("video=Gone", input()), -1);
+        QCOMPARE(encoder.LastErrMsg(), QString("no test camera video=Gone"));
+        QCOMPARE(encoder.TasksCount(), 0);
     }
 
     void hookOptionsAreTakenOutOfTheText()
