@@ -3,6 +3,7 @@
 #include "automation/connection_senders.h"
 #include "automation/script_interpreter.h"
 #include "data/show_database.h"
+#include "shared/child_process.h"
 
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -140,6 +141,7 @@ void ConnectionCommands::vncConnect()
         m_host.showError(QStringLiteral("\"%1\" is not an address to connect to.").arg(row->host));
         return;
     }
+    keepDescriptorsFromChildren();
     if (!QProcess::startDetached(viewer, {row->host}))
         qCWarning(automationLog).noquote() << "The viewer" << viewer << "did not start";
 }

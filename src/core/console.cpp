@@ -3,6 +3,7 @@
 #include "channels/filter_panel.h"
 #include "channels/playback_channels.h"
 #include "core/main_window.h"
+#include "stage/live_video_page.h"
 #include "stage/output_window.h"
 #include "stage/stage_editor.h"
 #include "ui/action_dialog.h"
@@ -18,8 +19,10 @@ Console::Console(SettingsFiles settings, PlatformServices services)
 
 Console::~Console()
 {
-    // The players draw on the output windows: they stop before the windows go.
+    // The players and the live inputs draw on the output windows: they stop before the
+    // windows go.
     m_main->channels().detachPlayers();
+    m_main->liveVideo().detachOutputs();
 }
 
 bool Console::start()

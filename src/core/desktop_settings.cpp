@@ -1,4 +1,5 @@
 #include "core/desktop_settings.h"
+#include "shared/child_process.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -31,6 +32,7 @@ std::optional<QStringList> command(Kind kind)
 bool open(Kind kind)
 {
     const auto tool = command(kind);
+    keepDescriptorsFromChildren();
     return tool && QProcess::startDetached(tool->first(), tool->mid(1));
 }
 

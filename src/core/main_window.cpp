@@ -162,7 +162,7 @@ void MainWindow::buildConsole()
     m_pagina = new QTabWidget(central);
     m_pagina->setObjectName("Pagina");
     m_stagePage = new StagePage(m_database, m_pagina);
-    m_liveVideo = new LiveVideoPage(m_pagina);
+    m_liveVideo = new LiveVideoPage(m_settings, m_pagina);
     m_preferences = new PreferencesPage(m_pagina);
     m_clipInformation = new ClipInformationPage(m_pagina);
     // Pages scroll rather than make the console taller than the screen.
@@ -942,6 +942,15 @@ void MainWindow::FormShow(const ConsoleWindows& windows)
             &MainWindow::openStageEditor);
     connect(m_menu->action("Stage/Stage Setup"), &QAction::triggered, this,
             &MainWindow::openStageEditor);
+    m_liveVideo->attach(
+        {[windows](int channel) { return channel == 2 ? windows.playoutB : windows.playout; },
+         nullptr,
+         [this](const QString& caption, const QString& text) {
+             return m_dialogs->askText(caption, text, 0);
+         },
+         [this](const QString& text) { m_dialogs->error(text); },
+         [this](const QString& text) { m_dialogs->warningWithoutWaiting(text); }},
+        m_services.capture.get());
     m_testPatterns->attach(
         {[this] { return state().selectedChannel; },
          [windows](int channel) { return channel == 2 ? windows.playoutB : windows.playout; },

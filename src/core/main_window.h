@@ -105,6 +105,7 @@ public:
     ClipCommands& clipCommands() { return *m_clipCommands; }
     StageController& stages() { return *m_stageController; }
     PlaybackChannels& channels() { return *m_channels; }
+    LiveVideoPage& liveVideo() { return *m_liveVideo; }
     // What the console knows of its two channels.
     ChannelState& state() { return m_channels->state(); }
     const ChannelState& state() const { return m_channels->state(); }

@@ -2,6 +2,7 @@
 
 #include "media/capture_devices.h"
 #include "media/frame_input.h"
+#include "shared/child_process.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -13,9 +14,6 @@
 
 namespace {
 Q_LOGGING_CATEGORY(encoderLog, "quillon.encoder")
-
-// The descriptor the ffmpeg program writes live pictures to ("pipe:3").
-constexpr int LivePictureDescriptor = 3;
 } // namespace
 
 struct TFFEncoder::Task {
@@ -57,6 +55,7 @@ TFFEncoder::~TFFEncoder()
 {
     OnProgress = nullptr;
     OnTerminate = nullptr;
+    OnPreviewBitmap = nullptr;
     Stop(true);
 }
 
@@ -211,10 +210,8 @@ QStringList TFFEncoder::Arguments(int taskIndex) const
     // An output that needs no file ("-f null") still takes a name.
     arguments += task.output.isEmpty() ? QStringLiteral("-") : task.output;
     if (task.hooks.LivePictures) // each picture written out as soon as it is there
-        arguments +=
-            {"-map",    "0:v?",           "-pix_fmt",
-             "yuv420p", "-flush_packets", "1",
-             "-f",      "yuv4mpegpipe",   QStringLiteral("pipe:%1").arg(LivePictureDescriptor)};
+        arguments += {"-map", "0:v?", "-pix_fmt",     "yuv420p", "-flush_packets",
+                      "1",    "-f",   "yuv4mpegpipe", "pipe:3" /* the live pipe, see startNext */};
     arguments += {"-map",
                   "0:v?",
                   "-vf",
@@ -291,6 +288,9 @@ void TFFEncoder::startNext()
             finishTask(*task, 1, false);
             return;
         }
+        keepDescriptorsFromChildren();
+        if (liveWriteEnd >= 0)
+            process->setChildProcessModifier([liveWriteEnd] { dup2(liveWriteEnd, 3); });
         process->start("ffmpeg", Arguments(task->index));
         // The child was forked within start() and has its copy; ours goes, so the reader
         // sees the end of the pipe when the child ends.
@@ -307,18 +307,11 @@ int TFFEncoder::prepareLivePictures(Task& task)
         return -1;
     // Room for a picture or two: ffmpeg is not held up by each block the reader takes.
     fcntl(ends[0], F_SETPIPE_SZ, 1 << 20);
-    const int writeEnd = ends[1];
-    task.process->setChildProcessModifier([writeEnd] {
-        if (writeEnd == LivePictureDescriptor)
-            fcntl(writeEnd, F_SETFD, 0); // kept open across exec
-        else
-            dup2(writeEnd, LivePictureDescriptor);
-    });
     task.liveFeed =
         std::make_unique<LivePictureFeed>(ends[0], m_liveTargets, [](const QString& line) {
             qCWarning(encoderLog).noquote() << line;
         });
-    return writeEnd;
+    return ends[1];
 }
 
 int64_t TFFEncoder::LivePicturesPresented(int taskIndex) const

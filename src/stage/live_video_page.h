@@ -1,23 +1,25 @@
 #pragma once
 
+#include "stage/live_input.h"
+
 #include <QWidget>
 
-class QComboBox;
-
-// The "Live Video" page: device, size, frame rate, encoder, on/off, routing and option texts
-// of the two live inputs.
+// The "Live Video" page: the two live inputs side by side.
 class LiveVideoPage : public QWidget {
     Q_OBJECT
 public:
-    explicit LiveVideoPage(QWidget* parent = nullptr);
+    explicit LiveVideoPage(const SettingsFiles& settings, QWidget* parent = nullptr);
 
+    // Where the inputs' pictures go and how they ask the operator; the other input's device
+    // in use is found here.
+    void attach(LiveInput::Host host, CaptureDevices* devices);
+    // No more pictures reach the layer windows (they are about to go).
+    void detachOutputs();
     // Fills both device lists (entries "video=Name") and selects the first entry.
     void setCaptureDevices(const QStringList& names);
-    QComboBox* deviceList(int input) const { return input == 1 ? m_devicesA : m_devicesB; }
+
+    LiveInput* input(int number) const { return m_inputs[number == 2 ? 1 : 0]; }
 
 private:
-    QWidget* buildInput(int input);
-
-    QComboBox* m_devicesA = nullptr;
-    QComboBox* m_devicesB = nullptr;
+    LiveInput* m_inputs[2];
 };

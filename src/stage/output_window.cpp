@@ -100,9 +100,16 @@ void OutputWindow::setHoldsPicture(bool holds)
     updateVisibility();
 }
 
+void OutputWindow::setShowsLiveInput(int input, bool shows)
+{
+    m_liveInputs = shows ? m_liveInputs | input : m_liveInputs & ~input;
+    updateVisibility();
+}
+
 void OutputWindow::updateVisibility()
 {
-    setVisible(m_onStage && (m_role == Role::Background || m_holdsPicture || m_holdsPattern));
+    setVisible(m_onStage && (m_role == Role::Background || m_holdsPicture || m_holdsPattern ||
+                             m_liveInputs != 0));
 }
 
 void OutputWindow::paintEvent(QPaintEvent*)

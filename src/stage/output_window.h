@@ -37,9 +37,12 @@ public:
     // it appears when something is loaded or drawn into it. The background shows as asked.
     void setOnStage(bool shown);
     bool onStage() const { return m_onStage; }
-    // Something is loaded into the layer: a clip, a live picture.
+    // Something is loaded into the layer: a clip.
     void setHoldsPicture(bool holds);
     bool holdsPicture() const { return m_holdsPicture; }
+    // A live input (1 or 2) is routed to the layer; the layer shows while one is.
+    void setShowsLiveInput(int input, bool shows);
+    bool showsLiveInput() const { return m_liveInputs != 0; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -51,6 +54,7 @@ private:
     bool m_onStage = false;
     bool m_holdsPicture = false;
     bool m_holdsPattern = false;
+    int m_liveInputs = 0; // a bit per live input routed here
     qint64 m_patternKey = 0;
     QColor m_colour = Qt::black;
     QImage m_picture;

@@ -87,7 +87,17 @@ void ConsoleDialogs::error(const QString& text)
 
 void ConsoleDialogs::errorWithoutWaiting(const QString& text)
 {
-    auto* box = new QMessageBox(QMessageBox::Critical, caption(), text, QMessageBox::Ok, m_console);
+    openWithoutWaiting(QMessageBox::Critical, text);
+}
+
+void ConsoleDialogs::warningWithoutWaiting(const QString& text)
+{
+    openWithoutWaiting(QMessageBox::Warning, text);
+}
+
+void ConsoleDialogs::openWithoutWaiting(QMessageBox::Icon icon, const QString& text)
+{
+    auto* box = new QMessageBox(icon, caption(), text, QMessageBox::Ok, m_console);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

@@ -7,6 +7,8 @@
 
 #include "automation/console_control.h"
 
+#include <QMessageBox>
+
 class ActionDialog;
 class ConnectionDialog;
 class QFileDialog;
@@ -32,6 +34,7 @@ public:
     void error(const QString& text);
     // The same without waiting: what runs meanwhile (timers, scripts) goes on.
     void errorWithoutWaiting(const QString& text);
+    void warningWithoutWaiting(const QString& text);
     // The text prompt; none on "Cancel".
     std::optional<QString> askText(const QString& caption, const QString& text, int maxLength);
     // The action dialog filled with these; the name and script saved, none on "CANCEL".
@@ -50,6 +53,8 @@ public:
     QFileDialog* fileDialog() const { return m_apri; }
 
 private:
+    void openWithoutWaiting(QMessageBox::Icon icon, const QString& text);
+
     QWidget* m_console;
     QFileDialog* m_apri;
     TextPrompt* m_prompt = nullptr;

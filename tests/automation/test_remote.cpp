@@ -415,8 +415,10 @@ private slots:
         const QString seen = dir.filePath("seen.txt");
         QFile script(viewer);
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(
-            QStringLiteral("#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > '%1'\n").arg(seen).toUtf8());
+        script.write(QStringLiteral("#!/bin/sh\nls -l /proc/$$/fd/ > '%1.fd'\n"
+                                    "printf '%s|' \"$#\" \"$@\" > '%1'\n")
+                         .arg(seen)
+                         .toUtf8());
         script.close();
         script.setPermissions(script.permissions() | QFile::ExeOwner);
         StartedConsole show([](const ShowFixture& fixture) {
@@ -439,6 +441,11 @@ private slots:
             return result.open(QIODevice::ReadOnly) ? result.readAll() : QByteArray();
         };
         QTRY_COMPARE(written(), QByteArray("1|10.0.0.5|"));
+        // The viewer runs on beside the show: it holds none of the console's files.
+        QFile descriptors(seen + ".fd");
+        QVERIFY(descriptors.open(QIODevice::ReadOnly));
+        const QByteArray held = descriptors.readAll();
+        QVERIFY2(!held.contains(".FDB") && !held.contains("socket:"), held.constData());
 
         QVERIFY(show.main->database().dbConn.locate("id", 2));
         triggerConnectionEntry(show, "Vnc connect");

@@ -21,12 +21,15 @@ inline void seedPlaylist(const ShowFixture& fixture)
 // A started console on a show with one playlist, "Show", and the clips a test adds to it.
 // `more` puts further rows into the show before the console starts.
 struct Show : StartedConsole {
-    explicit Show(const std::function<void(const ShowFixture&)>& more = {})
-        : StartedConsole([more](const ShowFixture& fixture) {
-            seedPlaylist(fixture);
-            if (more)
-                more(fixture);
-        })
+    explicit Show(const std::function<void(const ShowFixture&)>& more = {},
+                  PlatformServices services = {})
+        : StartedConsole(
+              [more](const ShowFixture& fixture) {
+                  seedPlaylist(fixture);
+                  if (more)
+                      more(fixture);
+              },
+              std::move(services))
     {
     }
 
