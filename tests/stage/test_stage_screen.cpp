@@ -8,6 +8,7 @@
 #include "stage/output_window.h"
 #include "support/modal_answers.h"
 #include "support/started_console.h"
+#include "support/test_cameras.h"
 #include "ui/action_pad.h"
 #include "ui/dataset_grid.h"
 
@@ -166,6 +167,33 @@ private slots:
         show.child<QPushButton>("btnPatternOff")->click();
         QTest::qWait(600);
         QVERIFY(near(screenshot().pixelColor(150, 125), 0, 255, 0));
+    }
+
+    // A test camera routed to layer A: its moving picture fills A's rectangle on the stage.
+    void aLiveCameraMovesOnLayerA()
+    {
+        PlatformServices services;
+        services.capture = std::make_unique<TestCameras>(
+            QList<TestCameras::Camera>{{"Test camera", movingPicture({320, 240}, 25)}});
+        StartedConsole show(seedOverlapStage, std::move(services));
+        show.main->hide();
+        show.child<QPushButton>("btnScreen1")->click();
+        show.child<QPushButton>("btnLive2")->click();
+        show.child<QPushButton>("t_live")->click();
+        QTest::qWait(1000);
+        const auto layerArea = [](const QImage& screen) { return screen.copy(50, 50, 200, 150); };
+        const QImage first = screenshot();
+        QVERIFY(near(first.pixelColor(10, 10), 0, 255, 0)); // the stage around it
+        QSet<QRgb> colours;
+        for (int x = 55; x < 250; x += 10)
+            colours.insert(first.pixel(x, 125));
+        QVERIFY2(colours.size() > 5, "the camera's picture, not a colour");
+        QTest::qWait(300);
+        QVERIFY2(layerArea(screenshot()) != layerArea(first), "the picture moves");
+
+        show.child<QPushButton>("btnLiveStop")->click();
+        QTest::qWait(600);
+        QVERIFY(near(screenshot().pixelColor(150, 125), 0, 255, 0)); // layer A empty again
     }
 
     // This machine's one virtual screen, and a mode it does not have refused without a word.
