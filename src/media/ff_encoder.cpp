@@ -290,7 +290,12 @@ void TFFEncoder::startNext()
         }
         keepDescriptorsFromChildren();
         if (liveWriteEnd >= 0)
-            process->setChildProcessModifier([liveWriteEnd] { dup2(liveWriteEnd, 3); });
+            process->setChildProcessModifier([liveWriteEnd] {
+                if (liveWriteEnd == 3) // dup2 would leave it to close at exec
+                    fcntl(3, F_SETFD, 0);
+                else
+                    dup2(liveWriteEnd, 3);
+            });
         process->start("ffmpeg", Arguments(task->index));
         // The child was forked within start() and has its copy; ours goes, so the reader
         // sees the end of the pipe when the child ends.
