@@ -169,10 +169,18 @@ private slots:
         PlayerProbe probe(player);
         QVERIFY(player.Open(media("video_only.mp4"), &sink, false));
         QTRY_VERIFY(probe.positions.size() > 2);
+        const int64_t reached = probe.positions.last();
         probe.events.clear();
         QVERIFY(player.Open(media("clip_mpeg4.avi"), &sink, false));
-        QVERIFY(!probe.events.isEmpty());
-        QCOMPARE(probe.events.first(), QString("state:%1").arg(int(psStop)));
+        // The first file's last reports may still arrive before its stop; nothing of the new
+        // one does.
+        const qsizetype stop = probe.events.indexOf(QString("state:%1").arg(int(psStop)));
+        QVERIFY(stop >= 0);
+        for (qsizetype i = 0; i < stop; ++i) {
+            QVERIFY2(probe.events.at(i).startsWith("position:"), qPrintable(probe.events.at(i)));
+            QVERIFY2(probe.events.at(i).mid(9).toLongLong() >= reached,
+                     qPrintable(probe.events.at(i)));
+        }
         QCOMPARE(probe.events.count(QString("state:%1").arg(int(psPlay))), 1);
         QVERIFY(probe.events.indexOf(QString("state:%1").arg(int(psPlay))) > 0);
     }
