@@ -1,4 +1,5 @@
 #include "core/desktop_settings.h"
+
 #include "shared/child_process.h"
 
 #include <QProcess>

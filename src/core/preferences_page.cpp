@@ -10,14 +10,15 @@
 #include <QVBoxLayout>
 
 namespace {
+// A list in a box of its caption; `list` is set to the list.
 QGroupBox* choice(const char* name, const QString& caption, const QStringList& items,
-                  QWidget* parent)
+                  QWidget* parent, QComboBox*& list)
 {
     auto* box = new QGroupBox(caption, parent);
-    auto* combo = new QComboBox(box);
-    combo->setObjectName(QString::fromLatin1(name));
-    combo->addItems(items);
-    (new QVBoxLayout(box))->addWidget(combo);
+    list = new QComboBox(box);
+    list->setObjectName(QString::fromLatin1(name));
+    list->addItems(items);
+    (new QVBoxLayout(box))->addWidget(list);
     return box;
 }
 } // namespace
@@ -60,12 +61,13 @@ PreferencesPage::PreferencesPage(QWidget* parent)
 
     auto* defaults = new QVBoxLayout;
     defaults->addWidget(choice("chkDefaultStatus", "  Default end status  ",
-                               {"LAST FRAME", "LOOP", "BLACK", "NEXT CLIP"}, this));
+                               {"LAST FRAME", "LOOP", "BLACK", "NEXT CLIP"}, this, m_status));
     defaults->addWidget(choice("chkDefaultAspectRatio", "  Default aspect ratio  ",
-                               {"Original", "Fit", "4:3", "16:9", "1.85:1", "2.35:1"}, this));
+                               {"Original", "Fit", "4:3", "16:9", "1.85:1", "2.35:1"}, this,
+                               m_aspect));
     defaults->addWidget(choice("chkConvert", "  Convert resolution  ",
-                               {"Original", "720x576", "1280x720", "1440x1080", "1920x1080"},
-                               this));
+                               {"Original", "720x576", "1280x720", "1440x1080", "1920x1080"}, this,
+                               m_convert));
     defaults->addWidget(server);
     defaults->addStretch();
 
@@ -81,15 +83,15 @@ void PreferencesPage::showLocalAddress(const QString& address)
 
 QString PreferencesPage::defaultAspect() const
 {
-    return findChild<QComboBox*>("chkDefaultAspectRatio")->currentText();
+    return m_aspect->currentText();
 }
 
 QString PreferencesPage::convertResolution() const
 {
-    return findChild<QComboBox*>("chkConvert")->currentText();
+    return m_convert->currentText();
 }
 
 QString PreferencesPage::defaultStatus() const
 {
-    return findChild<QComboBox*>("chkDefaultStatus")->currentText();
+    return m_status->currentText();
 }

@@ -43,4 +43,7 @@ private:
     QLineEdit* m_port;
     QCheckBox* m_serverActive;
     QLabel* m_localIp;
+    QComboBox* m_status;
+    QComboBox* m_aspect;
+    QComboBox* m_convert;
 };

@@ -319,14 +319,6 @@ int TFFEncoder::prepareLivePictures(Task& task)
     return ends[1];
 }
 
-int64_t TFFEncoder::LivePicturesPresented(int taskIndex) const
-{
-    if (taskIndex < 0 || taskIndex >= int(m_tasks.size()) || !m_tasks[size_t(taskIndex)] ||
-        !m_tasks[size_t(taskIndex)]->liveFeed)
-        return 0;
-    return m_tasks[size_t(taskIndex)]->liveFeed->picturesPresented();
-}
-
 void TFFEncoder::readErrorOutput(Task& task)
 {
     task.errorLines += task.process->readAllStandardError();

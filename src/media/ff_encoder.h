@@ -109,8 +109,6 @@ public:
     {
         m_liveTargets->set(std::move(targets));
     }
-    // Live pictures read and presented by the running task `taskIndex` (0 when none).
-    int64_t LivePicturesPresented(int taskIndex) const;
     static constexpr int PreviewWidth = 320;
     static constexpr int PreviewHeight = 180;
     bool AutoReleaseTask = false;

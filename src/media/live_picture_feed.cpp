@@ -135,7 +135,6 @@ void LivePictureFeed::run()
 
     while (readLine(line) && line.rfind("FRAME", 0) == 0 &&
            readExactly(planes.data(), planes.size())) {
-        ++m_read;
         const LiveTargets::Snapshot targets = m_targets->get();
         // One picture per surface size: two layers of one size share it.
         std::vector<QImage> pictures; // by target
@@ -157,22 +156,21 @@ void LivePictureFeed::run()
                 scaler = scalers.end() - 1;
             }
             QImage picture = scalerImage(size);
-            if (scaler->context && !picture.isNull())
-                sws_scale(scaler->context.get(), source, sourceStrides, 0, height,
-                          std::array{picture.bits()}.data(),
-                          std::array{int(picture.bytesPerLine())}.data());
+            if (!scaler->context || picture.isNull()) { // no scaler, no memory: not shown
+                pictures.push_back(QImage());
+                continue;
+            }
+            sws_scale(scaler->context.get(), source, sourceStrides, 0, height,
+                      std::array{picture.bits()}.data(),
+                      std::array{int(picture.bytesPerLine())}.data());
             pictures.push_back(picture);
         }
-        bool presented = false;
         m_targets->presentIfCurrent(
             targets.generation, [&](size_t index, const LiveTargets::Target& target) {
                 const QImage& picture = pictures[index];
                 if (picture.isNull())
                     return;
                 target.sink->present(picture, picture.rect(), target.background);
-                presented = true;
             });
-        if (presented)
-            ++m_presented;
     }
 }

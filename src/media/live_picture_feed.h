@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QString>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -53,10 +52,6 @@ public:
     LivePictureFeed(const LivePictureFeed&) = delete;
     LivePictureFeed& operator=(const LivePictureFeed&) = delete;
 
-    // Pictures read from the pipe, and presented on at least one target.
-    int64_t picturesRead() const { return m_read; }
-    int64_t picturesPresented() const { return m_presented; }
-
 private:
     void run();
     // Fills `bytes` from the pipe; false at its end or when the feed stops.
@@ -67,7 +62,5 @@ private:
     int m_wake; // an eventfd that ends the thread's wait
     std::shared_ptr<LiveTargets> m_targets;
     std::function<void(const QString&)> m_log;
-    std::atomic<int64_t> m_read = 0;
-    std::atomic<int64_t> m_presented = 0;
     std::thread m_thread;
 };

@@ -65,8 +65,6 @@ public:
     int routing() const { return m_routing; }
     QString device() const;
     TFFEncoder* encoder() const { return m_encoder.get(); }
-    QComboBox* deviceList() const { return m_device; }
-    QLabel* preview() const { return m_preview; }
 
 private:
     void showPreview(const TPreviewInfo& info);
