@@ -2,6 +2,7 @@
 
 #include "automation/console_control.h"
 #include "automation/script_interpreter.h"
+#include "shared/player_wait.h"
 
 #include <QTimer>
 
@@ -100,6 +101,10 @@ void ActionRunner::step()
 {
     if (m_runs.empty() || m_inLine)
         return;
+    if (PlayerWait::active()) { // never inside a player's opening or stop
+        m_spacing->start();
+        return;
+    }
     Run& run = m_runs.front();
     const QString line = [&] {
         QString text = run.lines.at(run.next++);

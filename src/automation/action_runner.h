@@ -12,8 +12,9 @@ class ScriptInterpreter;
 // The one runner of script lines, whatever asked for them: the action pad, a clip's start or
 // end, MIDI, DMX, the command server. Lines are trimmed and run one after the other with
 // 10 ms between them; the event loop runs in the pauses, so pictures and reports go on. A run
-// asked for while another runs waits after it, never inside it. An error ends its run, is
-// logged and reported; the level meters resume when a run ends.
+// asked for while another runs waits after it, never inside it, and no line runs while a
+// player waits inside an opening or a stop. An error ends its run, is logged and reported;
+// the level meters resume when a run ends.
 //
 // User-interface thread only.
 class ActionRunner : public QObject {

@@ -418,6 +418,11 @@ void ChannelPanel::setSelected(bool selected)
     m_lamp->setVisible(selected);
 }
 
+QString ChannelPanel::title() const
+{
+    return m_title->text();
+}
+
 void ChannelPanel::showTitle(const QString& title)
 {
     m_title->setText(title);

@@ -34,6 +34,7 @@ public:
 
     // What is loaded: title, container format, picture size, aspect, length, start point.
     void showTitle(const QString& title);
+    QString title() const;
     void showFormat(const QString& format);
     void showResolution(int width, int height);
     void showAspect(const QString& aspect);

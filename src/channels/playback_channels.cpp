@@ -12,6 +12,7 @@
 #include "data/write_operation.h"
 #include "media/ff_player.h"
 #include "shared/bmp_file.h"
+#include "shared/media_time.h"
 #include "stage/output_window.h"
 #include "stage/video_surface.h"
 #include "ui/dataset_grid.h"
@@ -90,6 +91,7 @@ void PlaybackChannels::detachPlayers()
         player->OnFileOpen = nullptr;
         player->OnPosition = nullptr;
         player->OnState = nullptr;
+        player->OnReadError = nullptr;
         player->Stop(true);
     }
 }
@@ -102,6 +104,9 @@ void PlaybackChannels::wirePlayer(TFFPlayer* player, int channel)
                                 int&) { vAFileOpen(sender, duration, width, height); };
     player->OnPosition = [this](TFFPlayer* sender, int64_t pts) { vAPosition(sender, pts); };
     player->OnState = [this](TFFPlayer* sender, TPlayState state) { vAState(sender, state); };
+    player->OnReadError = [this](TFFPlayer* sender, int64_t reached) {
+        vAReadError(sender, reached);
+    };
     player->OnLog = [](TFFPlayer* sender, const QString& line) {
         qInfo().noquote() << (sender->Tag == 2 ? "Player B:" : "Player A:") << line;
     };
@@ -554,6 +559,17 @@ void PlaybackChannels::vAState(TFFPlayer* sender, TPlayState state)
     } else if (state == psPause) {
         showCued(c);
     }
+}
+
+void PlaybackChannels::vAReadError(TFFPlayer* sender, int64_t reached)
+{
+    const int c = sender->Tag;
+    m_host.showFault(QStringLiteral("Player %1: the clip \"%2\" cannot be read past %3 of %4 "
+                                    "and ends there.\n%5")
+                         .arg(c == 2 ? 'B' : 'A')
+                         .arg(panel(c)->title(), formatMediaTime(reached),
+                              formatMediaTime(m_state.clipSettings[c].FDuration),
+                              sender->FileName()));
 }
 
 void PlaybackChannels::showCued(int c)

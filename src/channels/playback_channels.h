@@ -42,6 +42,9 @@ public:
     virtual void showSaved(int channel) = 0;
     virtual void showError(const QString& text) = 0;
     virtual void showWarning(const QString& text) = 0;
+    // A fault during the show: logged, and told to the operator without waiting for an
+    // answer, while both channels play on.
+    virtual void showFault(const QString& text) = 0;
 };
 
 // The size of a clip's icon taken from a picture of this size: 127 pixels wide for a wide
@@ -147,6 +150,8 @@ public:
     void ImpostaFiltri(int channel);
     void vAPosition(TFFPlayer* sender, int64_t pts);
     void vAState(TFFPlayer* sender, TPlayState state);
+    // The clip on air broke off; its end follows as at the file's end.
+    void vAReadError(TFFPlayer* sender, int64_t reached);
 
 private:
     void wirePlayer(TFFPlayer* player, int channel);

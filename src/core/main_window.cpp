@@ -658,6 +658,12 @@ void MainWindow::showWarning(const QString& text)
     m_dialogs->warning(text);
 }
 
+void MainWindow::showFault(const QString& text)
+{
+    qWarning().noquote() << text;
+    m_dialogs->warningWithoutWaiting(text);
+}
+
 std::optional<QString> MainWindow::chooseMediaFile()
 {
     return m_dialogs->chooseMediaFile();

@@ -175,6 +175,7 @@ private:
     void refreshAfterWrite(int clip) override;
     bool selectStage(const QString& name) override;
     void showSaved(int channel) override;
+    void showFault(const QString& text) override;
     // ActionCommandsHost
     std::optional<std::pair<QString, QString>> askAction(const QString& name,
                                                          const QString& script) override;

@@ -5,6 +5,7 @@
 #include "core/main_menu.h"
 #include "core/platform_services.h"
 #include "data/read_dataset.h"
+#include "shared/player_wait.h"
 #include "ui/control_mapper.h"
 
 #include <QActionGroup>
@@ -109,6 +110,10 @@ void MidiControl::takeMessages()
 {
     if (!m_input || !m_input->isOpen())
         return;
+    if (PlayerWait::active()) { // the messages wait in the buffer until the player is done
+        QTimer::singleShot(RetryMs, this, &MidiControl::takeMessages);
+        return;
+    }
     m_losses.check();
     for (int taken = 0; taken < Batch; ++taken) {
         const auto event = m_input->take(); // out of the buffer before anything fails

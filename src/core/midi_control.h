@@ -22,6 +22,8 @@ class MidiControl : public QObject {
     Q_OBJECT
 public:
     static constexpr int Batch = 64;
+    // How soon messages are looked at again while a player opens or stops a file.
+    static constexpr int RetryMs = 5;
 
     struct Hooks {
         std::function<void(const QString&)> showError;

@@ -1,6 +1,7 @@
 #include "core/system_devices.h"
 
 #include "control/midi_input.h"
+#include "shared/player_wait.h"
 #include "ui/artnet_dialog.h"
 
 #include <QApplication>
@@ -86,6 +87,10 @@ void SystemArtNet::deliver()
 {
     if (!m_deliver)
         return;
+    if (PlayerWait::active()) { // the values wait in the receiver until the player is done
+        QTimer::singleShot(RetryMs, &m_receiver, [this] { deliver(); });
+        return;
+    }
     m_losses.check();
     const QList<DmxValue> values = m_receiver.take(Batch);
     for (const DmxValue& value : values) {

@@ -29,6 +29,8 @@ private:
 class SystemArtNet : public ArtNetLibrary {
 public:
     static constexpr int Batch = 1024;
+    // How soon values are looked at again while a player opens or stops a file.
+    static constexpr int RetryMs = 5;
 
     explicit SystemArtNet(QString settingsPath);
     std::optional<QString> activate(Receiver receiver) override;

@@ -3,6 +3,7 @@
 #include "media/notification_ring.h"
 #include "media/playback_session.h"
 #include "media/video_sink.h"
+#include "shared/player_wait.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -31,6 +32,7 @@ TFFPlayer::~TFFPlayer()
     OnPosition = nullptr;
     OnState = nullptr;
     OnOpenFailed = nullptr;
+    OnReadError = nullptr;
     stopSession(false);
     endNotifications();
 }
@@ -62,9 +64,8 @@ bool TFFPlayer::Open(const QString& fileName, VideoSink* screen, bool paused)
     stopSession(true);
     endNotifications();
     // Notifications of the old file are delivered before anything of the new one.
-    QThread::msleep(10);
-    QCoreApplication::processEvents();
-    QThread::msleep(10);
+    const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+    waitDelivering([&] { return std::chrono::steady_clock::now() >= settled; });
 
     log(QStringLiteral("using video driver: %1").arg(screen ? "surface" : "none"));
     OpenSettings settings = m_open;
@@ -215,6 +216,9 @@ void TFFPlayer::deliver(Notifier& notifier, int kind, int64_t value)
             m_state = TPlayState(value);
             if (OnState)
                 OnState(this, TPlayState(value));
+        } else if (kind == int(NotificationRing::Kind::ReadError)) {
+            if (OnReadError)
+                OnReadError(this, value);
         } else if (OnPosition) {
             OnPosition(this, value);
         }
@@ -225,8 +229,11 @@ void TFFPlayer::deliver(Notifier& notifier, int kind, int64_t value)
 
 void TFFPlayer::waitDelivering(const std::function<bool()>& done)
 {
+    // The operator's clicks and keys wait until the operation returns; commands check
+    // PlayerWait and wait as well.
+    const PlayerWait wait;
     while (!done()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 5);
         QThread::usleep(500);
     }
 }

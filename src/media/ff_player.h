@@ -20,10 +20,16 @@ class VideoSink;
 // audio device of its own, at its time, and reports positions and states.
 //
 // Threads: every operation is called on the user-interface thread, which also receives
-// OnFileOpen, OnPosition, OnState and OnOpenFailed. A notification thread per opening takes
-// positions and states from a ring and delivers them synchronously on the user-interface
+// OnFileOpen, OnPosition, OnState, OnOpenFailed and OnReadError. A notification thread per opening
+// takes positions and states from a ring and delivers them synchronously on the user-interface
 // thread; while the user-interface thread waits for the player (Stop, Open) it keeps
 // delivering them. OnVideoHook runs on the playback thread, OnAudioHook on the sound thread.
+//
+// Inside those waits the event loop runs nested, and only this may happen there: the
+// notifications of this and the other players (their handlers may open, stop or seek a
+// player; an Open asked for inside this player's own Open is refused), timers, network and
+// device reads that only queue their work, and painting. The operator's input waits until
+// the operation returns, and so do script lines, MIDI and DMX commands (PlayerWait).
 class TFFPlayer : public QObject {
     Q_OBJECT
 public:
@@ -116,6 +122,10 @@ public:
     std::function<void(TFFPlayer* sender, int64_t pts)> OnPosition;
     std::function<void(TFFPlayer* sender, TPlayState state)> OnState;
     std::function<void(TFFPlayer* sender)> OnOpenFailed;
+    // The playing file cannot be read past `reached` (microseconds): a read error, or its
+    // data ends before the length it declares (truncated, cut off while playing). Once per
+    // opening; the end of the clip (psEnd) follows as at the file's end.
+    std::function<void(TFFPlayer* sender, int64_t reached)> OnReadError;
     std::function<void(TFFPlayer* sender, QImage& picture, int64_t pts, bool& update)> OnVideoHook;
     std::function<void(TFFPlayer* sender, int64_t pts, uint8_t* samples, int bytes, int rate,
                        int channels)>

@@ -13,7 +13,7 @@
 // full the oldest report goes).
 class NotificationRing {
 public:
-    enum class Kind { Position = 1, State = 2, EndOfDelivery = 3 };
+    enum class Kind { Position = 1, State = 2, ReadError = 3, EndOfDelivery = 4 };
     struct Entry {
         Kind kind;
         int64_t value;

@@ -29,6 +29,8 @@ constexpr double SyncThresholdMax = 0.1;
 constexpr double FrameDuplicationThreshold = 0.1;
 constexpr double NoSyncThreshold = 10.0;
 constexpr double RefreshRate = 0.01;
+// Data that ends this much (microseconds) before the file's declared length broke off.
+constexpr int64_t BrokenOffMargin = 500000;
 
 // SDL's sound subsystem is started once per process, under one lock for all players.
 std::mutex sdlMutex;
@@ -76,7 +78,7 @@ PlaybackSession::~PlaybackSession()
     stop();
 }
 
-void PlaybackSession::log(const QString& line)
+void PlaybackSession::log(const QString& line) const
 {
     if (m_callbacks.log)
         m_callbacks.log(line);
@@ -195,13 +197,15 @@ void PlaybackSession::stop()
         if (queue)
             queue->wake();
     m_wake.notify_all();
-    if (m_device) {
-        SDL_CloseAudioDevice(m_device); // ends the sound thread
-        m_device = 0;
-    }
     for (std::thread* thread : {&m_readThread, &m_video.thread, &m_audio.thread, &m_playbackThread})
         if (thread->joinable())
             thread->join();
+    // Last: the playback thread pauses the device after a step, and the sound thread reads
+    // the queues until the device is closed.
+    if (m_device) {
+        SDL_CloseAudioDevice(m_device);
+        m_device = 0;
+    }
 }
 
 int64_t PlaybackSession::duration() const
@@ -239,13 +243,17 @@ void PlaybackSession::readLoop()
 {
     PacketPtr packet(av_packet_alloc());
     bool endQueued = false;
+    const int64_t start = m_format->start_time != AV_NOPTS_VALUE ? m_format->start_time : 0;
+    // How far the packets read since the opening or the last seek reach, microseconds from
+    // the start; and whether a break of the file was reported (once per opening).
+    int64_t reached = 0;
+    bool breakReported = false;
     while (!m_abort) {
         {
             std::unique_lock lock(m_control);
             if (m_seekRequested) {
-                const int64_t start =
-                    m_format->start_time != AV_NOPTS_VALUE ? m_format->start_time : 0;
                 const int64_t target = m_seekTarget + start;
+                reached = m_seekTarget;
                 const int result =
                     avformat_seek_file(m_format.get(), -1, INT64_MIN, target, INT64_MAX,
                                        m_seekFlags & sfBackward ? AVSEEK_FLAG_BACKWARD : 0);
@@ -262,8 +270,7 @@ void PlaybackSession::readLoop()
                 m_seekRequested = false;
                 m_eof = false;
                 endQueued = false;
-                m_endReported = false;
-                m_clamped = false;
+                ++m_seeksDone; // the playback thread may report the end again
                 if (m_paused)
                     m_forceRefresh = true; // show the picture of the new place
             }
@@ -282,6 +289,10 @@ void PlaybackSession::readLoop()
             const bool ended = result == AVERROR_EOF || avio_feof(m_format->pb) ||
                                (m_format->pb && m_format->pb->error);
             if (ended && !m_eof) {
+                if (!breakReported && brokenOff(reached, result)) {
+                    breakReported = true;
+                    notify(3, reached);
+                }
                 if (m_videoStream >= 0)
                     m_video.packets.putEnd(m_videoStream);
                 if (m_audioStream >= 0)
@@ -293,6 +304,13 @@ void PlaybackSession::readLoop()
             m_wake.wait_for(lock, std::chrono::milliseconds(10));
             continue;
         }
+        if ((packet->stream_index == m_videoStream || packet->stream_index == m_audioStream) &&
+            packet->pts != AV_NOPTS_VALUE) {
+            const AVRational base = m_format->streams[packet->stream_index]->time_base;
+            reached = std::max(reached,
+                               av_rescale_q(packet->pts + packet->duration, base, AV_TIME_BASE_Q) -
+                                   start);
+        }
         if (packet->stream_index == m_videoStream &&
             !(m_video.stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
             m_video.packets.put(packet.get());
@@ -301,6 +319,27 @@ void PlaybackSession::readLoop()
         else
             av_packet_unref(packet.get());
     }
+}
+
+bool PlaybackSession::brokenOff(int64_t reached, int readResult) const
+{
+    const AVIOContext* io = m_format->pb;
+    if (io && io->error < 0 && io->error != AVERROR_EOF) {
+        log(QStringLiteral("%1: read error: %2").arg(m_fileName, avErrorText(io->error)));
+        return true;
+    }
+    // The data ends before the length the file declares (a length guessed from the bit rate
+    // says nothing).
+    const int64_t length = duration();
+    if (length <= 0 || m_format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE ||
+        reached >= length - BrokenOffMargin)
+        return false;
+    log(QStringLiteral("%1: the data ends at %2 s of %3 s (%4)")
+            .arg(m_fileName)
+            .arg(double(reached) / 1e6, 0, 'f', 2)
+            .arg(double(length) / 1e6, 0, 'f', 2)
+            .arg(avErrorText(readResult)));
+    return true;
 }
 
 // ---- Decoding ----
@@ -321,7 +360,10 @@ int PlaybackSession::decodeFrame(StreamDecoder& decoder, AVFrame* frame)
                 }
                 if (result >= 0)
                     return 1;
-                break; // needs the next packet
+                if (result == AVERROR(EAGAIN))
+                    break; // needs the next packet
+                // A damaged picture or sound frame: the decoder goes on after it. Waiting
+                // for a packet here would wait forever once the end packet was sent.
             }
         }
         int serial = 0;
@@ -951,6 +993,12 @@ void PlaybackSession::checkEnd()
 
 void PlaybackSession::refreshVideo(double& remaining)
 {
+    bool paused = false;
+    {
+        std::lock_guard lock(m_control);
+        m_frameTimer += std::exchange(m_pausedFor, 0.0);
+        paused = m_paused;
+    }
     for (;;) {
         if (m_pictures->remaining() == 0) {
             // Nothing new to show (a still, a held last picture): a refresh asked for shows
@@ -971,7 +1019,7 @@ void PlaybackSession::refreshVideo(double& remaining)
         if (last->serial != frame->serial)
             m_frameTimer = MediaClock::now();
         const bool showNow = m_forceRefresh.exchange(false) || !m_firstPictureShown;
-        if (m_paused && !showNow && !m_step)
+        if (paused && !showNow && !m_step)
             return;
         const double delay = targetDelay(frameDuration(*last, *frame));
         const double time = MediaClock::now();
@@ -997,12 +1045,12 @@ void PlaybackSession::refreshVideo(double& remaining)
         const bool wasFirst = !m_firstPictureShown;
         m_firstPictureShown = true;
         m_pictures->next();
-        if (m_paused && wasFirst && m_settings.paused) {
+        if (paused && wasFirst && m_settings.paused) {
             reportPosition(frame->pts, false); // not reported yet: sets CurrentPTS
             notify(2, psPause);                // opened paused: the first picture is on screen
             return;
         }
-        if (m_paused && showNow && !m_step)
+        if (paused && showNow && !m_step)
             m_reportPositions = true; // sought while paused: the new place is reported
         reportPosition(frame->pts, false);
         if (m_step.exchange(false)) { // one picture, then paused again (not reported)
@@ -1026,6 +1074,11 @@ void PlaybackSession::playbackLoop()
     m_frameTimer = MediaClock::now();
     try {
         while (!m_abort) {
+            if (const int seeks = m_seeksDone; seeks != m_seeksSeen) {
+                m_seeksSeen = seeks;
+                m_endReported = false;
+                m_clamped = false;
+            }
             double remaining = RefreshRate;
             if (m_videoStream >= 0) {
                 refreshVideo(remaining);
@@ -1054,7 +1107,7 @@ bool PlaybackSession::togglePause()
         // right after a paused open) there is nothing to skip.
         const double updated = m_videoClock.lastUpdated();
         if (updated > 0)
-            m_frameTimer += MediaClock::now() - updated;
+            m_pausedFor += MediaClock::now() - updated;
         m_reportPositions = true;
     }
     m_videoClock.setPaused(pausing);

@@ -37,7 +37,8 @@ class SoundTouch;
 class PlaybackSession {
 public:
     struct Callbacks {
-        std::function<void(int kind, int64_t value)> notify; // 1 position, 2 state
+        // 1 position, 2 state, 3 the file cannot be read past this position (then the end)
+        std::function<void(int kind, int64_t value)> notify;
         std::function<void(QImage& picture, int64_t pts, bool& update)> videoHook;
         std::function<void(int64_t pts, uint8_t* samples, int bytes, int rate, int channels)>
             audioHook;
@@ -110,6 +111,9 @@ private:
     };
 
     void readLoop();
+    // Whether the reading that ended with `readResult` at `reached` (microseconds) broke off
+    // before the file's end: a read error, or data shorter than the file says.
+    bool brokenOff(int64_t reached, int readResult) const;
     void videoDecodeLoop();
     void audioDecodeLoop();
     void playbackLoop();
@@ -151,7 +155,7 @@ private:
     void reportPosition(double seconds, bool force);
     void checkEnd();
     void notify(int kind, int64_t value);
-    void log(const QString& line);
+    void log(const QString& line) const;
 
     QString m_fileName;
     OpenSettings m_settings;
@@ -194,7 +198,9 @@ private:
     std::unique_ptr<soundtouch::SoundTouch> m_stretch;
     std::vector<float> m_stretchIn, m_stretchOut;
 
-    // Playback thread's state.
+    // Playback thread's own state: no other thread reads or writes it. What other threads
+    // want changed in it they ask for (m_pausedFor, m_seeksDone) and the playback thread
+    // takes it over.
     double m_frameTimer = 0;
     double m_maxFrameDuration = 10.0;
     SwsContextPtr m_scaler;
@@ -204,15 +210,24 @@ private:
     int64_t m_lastReported = INT64_MIN;
     bool m_clamped = false;
     bool m_endReported = false;
+    int m_seeksSeen = 0;
     bool m_firstPictureShown = false;
-    bool m_reportPositions; // off while opened paused, until resumed or sought
+    // Off while opened paused, until resumed (user-interface thread) or sought (playback
+    // thread); it only ever turns on.
+    std::atomic<bool> m_reportPositions;
     std::atomic<int64_t> m_currentPts{-1};
     std::atomic<int> m_dropped{0};
 
-    // Requests from the user-interface thread.
+    // Requests from the user-interface thread, and the seeks done by the reading thread.
     std::mutex m_control;
+    // Time spent paused that the picture timer has still to skip (under m_control).
+    double m_pausedFor = 0;
+    // Seeks done so far: a new one lets the end be reported again (written by the reading
+    // thread only).
+    std::atomic<int> m_seeksDone{0};
     std::condition_variable m_wake;
     std::atomic<bool> m_abort{false};
+    // Written under m_control (user-interface thread, or the playback thread after a step).
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_step{false};
     std::atomic<bool> m_forceRefresh{false};

@@ -3,6 +3,7 @@
 #include "automation/control_commands.h"
 #include "automation/recording_console.h"
 #include "automation/script_interpreter.h"
+#include "shared/player_wait.h"
 #include "support/log_capture.h"
 
 #include <QSignalSpy>
@@ -226,6 +227,22 @@ private slots:
         QVERIFY(script.waitIdle());
         QCOMPARE(script.console.calls, (QStringList{"resume A", "stop A"}));
         QVERIFY(script.console.meters);
+    }
+
+    void noLineRunsWhileAPlayerWaits()
+    {
+        Script script;
+        script.console.actions.insert(1, "PLAY,A\r\nSTOP,B");
+        {
+            // As inside a player's opening: the event loop runs, the lines wait.
+            const PlayerWait wait;
+            QVERIFY(script.runner.runAction(1, ActionRunner::Source::Midi));
+            QVERIFY(script.runner.runLines({"PAUSE,A"}, ActionRunner::Source::Remote, "message"));
+            QTest::qWait(50);
+            QCOMPARE(script.console.calls, QStringList{});
+        }
+        QVERIFY(script.waitIdle());
+        QCOMPARE(script.console.calls, (QStringList{"resume A", "stop B", "pause A"}));
     }
 
     void actionActivatedGatesThePadClipsAndMidi_data()

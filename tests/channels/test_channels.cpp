@@ -578,6 +578,57 @@ private slots:
         QVERIFY(show.layer(1)->onStage());
     }
 
+    void aClipThatBreaksOffIsNamedAndTheShowGoesOn_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::newRow("STOP: the last picture stays") << "STOP";
+        QTest::newRow("BLACK: the layer's colour") << "BLACK";
+        QTest::newRow("NEXT CLIP: the next one plays") << "NEXT CLIP";
+    }
+    void aClipThatBreaksOffIsNamedAndTheShowGoesOn()
+    {
+        QFETCH(QString, status);
+        // 6 s declared, about 2.5 s of data.
+        QTemporaryDir folder;
+        const QString broken = folder.filePath("broken.mp4");
+        QVERIFY(QFile::copy(media("clip_6s_index_first.mp4"), broken));
+        QVERIFY(QFile::resize(broken, 150000));
+        Show show;
+        show.stageActive();
+        const QList<int> clips = show.add({broken, media("clip_vp9.webm"), media("clip_6s.mp4")});
+        show.set(clips[0], R"("status" = ?, "titolo" = 'Opening titles')", {status});
+        QList<int64_t>* otherPositions = show.recordPositions(2);
+        show.load(2, clips[2], true);
+        ModalAnswers answers;
+        answers.button("OK");
+        show.load(1, clips[0], true);
+
+        QTRY_COMPARE_WITH_TIMEOUT(answers.seen.size(), 1, 6000);
+        QVERIFY2(answers.seen[0].startsWith("Player A: the clip \"Opening titles\" cannot be read "
+                                            "past 00:00:02.") &&
+                     answers.seen[0].contains("of 00:00:06.0") && answers.seen[0].contains(broken),
+                 qPrintable(answers.seen[0]));
+        if (status == "STOP") {
+            QTRY_COMPARE(show.player(1)->PlayState(), psEnd);
+            QVERIFY(!show.player(1)->CurrentFrame().isNull());
+            QVERIFY(show.layer(1)->isVisible());
+        } else if (status == "BLACK") {
+            QTRY_COMPARE(show.label("pausedA"), QString("STOPPED"));
+            QVERIFY(show.layer(1)->isVisible());
+            QCOMPARE(show.layer(1)->colour(), QColor(Qt::black));
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(show.main->state().codiceA, clips[1], 5000);
+            QTRY_COMPARE(show.label("pausedA"), QString("PLAYING"));
+        }
+        // Player B was not touched, and a new "LOAD" on A works.
+        const int64_t otherAt = otherPositions->last();
+        QTRY_VERIFY(otherPositions->last() > otherAt);
+        QCOMPARE(show.label("pausedB"), QString("PLAYING"));
+        show.load(1, clips[1], true);
+        QTRY_COMPARE(show.player(1)->PlayState(), psEnd);
+        QCOMPARE(answers.seen.size(), 1);
+    }
+
     void nextClip_data()
     {
         QTest::addColumn<bool>("repeat");

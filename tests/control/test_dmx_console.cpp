@@ -6,6 +6,7 @@
 #include "core/main_menu.h"
 #include "core/main_window.h"
 #include "core/system_devices.h"
+#include "shared/player_wait.h"
 #include "support/modal_answers.h"
 #include "support/show_fixture.h"
 #include "ui/artnet_dialog.h"
@@ -130,6 +131,25 @@ private slots:
         QVERIFY(active->isChecked());
         QVERIFY(desk.frame(0, 0, QByteArray("\xFE\0\0\0\x40", 5)));
         QTRY_COMPARE(alphaB->value(), 255 - 0x40);
+    }
+
+    void valuesWaitWhileAPlayerOpens()
+    {
+        const DmxConsole show;
+        show.menu->artNetActive()->trigger();
+        QVERIFY(show.menu->artNetActive()->isChecked());
+        ArtNetSender desk;
+        auto* alphaB = show.child<QSlider>("AlphaTrack2");
+        auto* volB = show.child<QSlider>("volB");
+        {
+            const PlayerWait wait; // as inside a LOAD
+            QVERIFY(desk.frame(0, 0, QByteArray("\xFF\0\0\0\x40", 5)));
+            QTest::qWait(300);
+            QCOMPARE(alphaB->value(), 0);
+            QCOMPARE(volB->value(), 0);
+        }
+        QTRY_COMPARE(alphaB->value(), 255 - 0x40);
+        QTRY_COMPARE(volB->value(), 70);
     }
 
     void theMapperLearnsWhatTheDeskSends()

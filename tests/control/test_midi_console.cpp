@@ -6,6 +6,7 @@
 #include "core/main_menu.h"
 #include "core/main_window.h"
 #include "core/system_devices.h"
+#include "shared/player_wait.h"
 #include "stage/output_window.h"
 #include "support/log_capture.h"
 #include "support/show_fixture.h"
@@ -121,6 +122,23 @@ private slots:
 
         show.menu->midiActive()->trigger(); // off
         QVERIFY(!show.menu->midiActive()->isChecked());
+    }
+
+    void messagesWaitWhileAPlayerOpens()
+    {
+        const MidiConsole show([](const ShowFixture& fixture) {
+            fixture.exec(R"(update "midi" set "midi1" = 0, "midi2" = 7 where "tipo" = 'VolumeA')");
+        });
+        QVERIFY(show.listenToTheSender());
+        auto* volume = show.main->findChild<QLabel*>("vo1");
+        const QString before = volume->text();
+        {
+            const PlayerWait wait; // as inside a LOAD
+            QVERIFY(m_jack->send("B0 07 1E\n"));
+            QTest::qWait(300);
+            QCOMPARE(volume->text(), before);
+        }
+        QTRY_COMPARE(volume->text(), QString("30%"));
     }
 
     void learnMapsANewControl()

@@ -29,6 +29,8 @@ ff -f lavfi -i "testsrc2=size=160x120:rate=25:duration=5" -c:v libx264 -preset u
 # Six seconds of picture and sound, for start points and loops.
 ff -f lavfi -i "testsrc2=size=160x120:rate=25:duration=6" -f lavfi -i "$tone:duration=6" -ac 2 \
    -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -shortest clip_6s.mp4
+# The same with its index first: cut short, it still opens, and its data ends early.
+ff -i clip_6s.mp4 -c copy -movflags +faststart clip_6s_index_first.mp4
 
 # Sound alone. "dc.wav" (1 s) holds the constant sample 16384 (half scale) in both channels.
 ff -f lavfi -i "aevalsrc=0.5|0.5:sample_rate=48000:duration=1" -c:a pcm_s16le dc.wav

@@ -10,7 +10,8 @@
 struct PlayerProbe {
     QList<TPlayState> states;
     QList<int64_t> positions;
-    QStringList events; // "state:N" and "position:N" in order
+    QList<int64_t> readErrors; // where the file could not be read further
+    QStringList events;        // "state:N" and "position:N" in order
     QMutex logMutex;
     QStringList logLines;
     int64_t duration = -1;
@@ -27,6 +28,10 @@ struct PlayerProbe {
             positions.append(pts);
             events.append(QStringLiteral("position:%1").arg(pts));
         };
+        player.OnReadError = [this](TFFPlayer*, int64_t reached) {
+            readErrors.append(reached);
+            events.append(QStringLiteral("read error:%1").arg(reached));
+        };
         player.OnFileOpen = [this](TFFPlayer*, int64_t length, int, int, int&, int&) {
             duration = length;
         };
@@ -42,6 +47,7 @@ struct PlayerProbe {
         m_player.OnState = nullptr;
         m_player.OnPosition = nullptr;
         m_player.OnFileOpen = nullptr;
+        m_player.OnReadError = nullptr;
         m_player.OnLog = nullptr;
     }
     PlayerProbe(const PlayerProbe&) = delete;

@@ -4,7 +4,10 @@
 #include "media/test_media.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -39,6 +42,7 @@ private slots:
         QVERIFY(!player.FormatName().isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(probe.states.contains(psEnd), EndTimeout);
         QCOMPARE(probe.states.first(), psPlay);
+        QCOMPARE(probe.readErrors, QList<int64_t>{}); // a whole file never broke off
         QCOMPARE(player.VideoStreamIndex() >= 0, picture);
         QCOMPARE(sink.count() > 0, picture);
         if (probe.duration > 0) {
@@ -384,6 +388,63 @@ private slots:
             QVERIFY(probe.states.isEmpty());
         }
         player.Stop(true);
+    }
+
+    void aFileThatBreaksOffEndsWhereItBroke_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("cut short before loading") << "cut before";
+        QTest::newRow("cut short while it plays") << "cut while playing";
+        QTest::newRow("deleted while it plays") << "deleted while playing";
+    }
+    void aFileThatBreaksOffEndsWhereItBroke()
+    {
+        // A 6 s clip whose first 150000 bytes hold about 2.5 s; the other channel plays on.
+        QFETCH(QString, fault);
+        QTemporaryDir folder;
+        const QString file = folder.filePath("clip.mp4");
+        QVERIFY(QFile::copy(media("clip_6s_index_first.mp4"), file));
+        const auto cut = [&] { QVERIFY(QFile::resize(file, 150000)); };
+        if (fault == "cut before")
+            cut();
+        RecordingSink sink, otherSink;
+        TFFPlayer player, other;
+        PlayerProbe probe(player), otherProbe(other);
+        QVERIFY(other.Open(media("clip_6s.mp4"), &otherSink, false));
+        QVERIFY(player.Open(file, &sink, false));
+        QTRY_VERIFY(!probe.positions.isEmpty() && probe.positions.last() >= 1000000);
+        if (fault == "cut while playing")
+            cut();
+        else if (fault == "deleted while playing")
+            QVERIFY(QFile::remove(file));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.states.contains(psEnd), EndTimeout);
+
+        if (fault == "deleted while playing") {
+            // The opened file is read to its end: nothing broke.
+            QCOMPARE(probe.readErrors, QList<int64_t>{});
+        } else {
+            QCOMPARE(probe.readErrors.size(), 1);
+            QVERIFY2(probe.readErrors[0] > 1500000 && probe.readErrors[0] < 3500000,
+                     qPrintable(QString::number(probe.readErrors[0])));
+            QVERIFY(probe.events.indexOf(QRegularExpression("read error:.*")) <
+                    probe.events.indexOf("state:" + QString::number(psEnd)));
+            QVERIFY(probe.logged("the data ends at"));
+        }
+        // The last picture stays: no stop, the picture on screen is there.
+        QVERIFY(!probe.states.contains(psStop));
+        QVERIFY(!player.CurrentFrame().isNull());
+        QVERIFY(!sink.picture().isNull());
+        // The other channel plays on (it ends with the whole file), and the next opening of
+        // this one plays to its end.
+        if (fault != "deleted while playing") {
+            QVERIFY(!otherProbe.states.contains(psEnd));
+            const int64_t otherAt = otherProbe.positions.last();
+            QTRY_VERIFY(otherProbe.positions.last() > otherAt + 200000);
+        }
+        QVERIFY(player.Open(media("clip_h264.mp4"), &sink, false));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.states.count(psEnd) == 2, EndTimeout);
+        QCOMPARE(probe.positions.last(), probe.duration);
+        QCOMPARE(probe.readErrors.size(), fault == "deleted while playing" ? 0 : 1);
     }
 
     void anotherSpeedStretchesOrSilencesTheSound_data()
