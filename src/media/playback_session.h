@@ -4,11 +4,12 @@
 #include "media/frame_queue.h"
 #include "media/media_clock.h"
 #include "media/packet_queue.h"
+#include "media/picture_presenter.h"
 #include "media/player_types.h"
+#include "media/stream_decoder.h"
 
 #include <QImage>
 #include <QString>
-#include <SDL2/SDL_audio.h>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -18,22 +19,25 @@
 #include <thread>
 #include <vector>
 
+class SoundOutput;
+class VideoFilterGraph;
 class VideoSink;
-namespace soundtouch {
-class SoundTouch;
-}
 
-// One opened file of a player: the reading thread, a decoding thread per stream, the
-// playback thread that shows pictures at their time, and the sound device's thread.
+// One opened file of a player. The session reads the file and paces the pictures; its parts
+// are each a class: a StreamDecoder per stream (with its packet queue), the
+// VideoFilterGraph, the SoundOutput (with the time stretch) and the PicturePresenter, with
+// the frame queues and clocks between them.
 //
 // Threads and what they own:
-// - the reading thread fills the packet queues and handles seek requests;
+// - the reading thread fills the packet queues, handles seek requests and notices a file
+//   that breaks off;
 // - the decoding threads fill the frame queues (pictures through the filter graph);
 // - the playback thread shows pictures, runs the video and external clocks, reports
 //   positions, the end and the states psPlay / psPause / psStop;
 // - the sound thread (SDL) takes sound frames and runs the audio clock.
 // The user-interface thread calls the public operations; they only set requests and flags
-// (under m_control) that the threads pick up. Calls go down the hierarchy, wake-ups go up.
+// (under m_control, or atomic) that the threads pick up; no thread writes another's own
+// state. Calls go down the hierarchy, wake-ups go up.
 class PlaybackSession {
 public:
     struct Callbacks {
@@ -58,8 +62,9 @@ public:
     // Ends every thread and waits for them. The playback thread reports psStop on its way.
     void stop();
 
-    int64_t duration() const; // microseconds, 0 or less when unknown
-    int frameWidth() const;   // -1 without video
+    int64_t duration() const;  // microseconds, 0 or less when unknown
+    int64_t startTime() const; // the file's first time stamp, microseconds
+    int frameWidth() const;    // -1 without video
     int frameHeight() const;
     // Width x sample aspect / height of the video stream (a sample aspect with a zero part
     // counts as 1); 0 without video.
@@ -100,16 +105,6 @@ public:
     double clockDrift() const { return m_videoClock.get() - m_audioClock.get(); }
 
 private:
-    struct StreamDecoder {
-        int streamIndex = -1;
-        AVStream* stream = nullptr;
-        CodecContextPtr codec;
-        PacketQueue packets;
-        int packetSerial = -1;
-        std::atomic<int> finishedSerial{-1};
-        std::thread thread;
-    };
-
     void readLoop();
     // Whether the reading that ended with `readResult` at `reached` (microseconds) broke off
     // before the file's end: a read error, or data shorter than the file says.
@@ -117,39 +112,12 @@ private:
     void videoDecodeLoop();
     void audioDecodeLoop();
     void playbackLoop();
-    // One decoded frame of the decoder's stream: 1 got one, 0 the stream ended, -1 abort.
-    int decodeFrame(StreamDecoder& decoder, AVFrame* frame);
-    bool openDecoder(StreamDecoder& decoder, int streamIndex, QString& error);
-    struct FilterGraph {
-        FilterGraphPtr graph;
-        AVFilterContext* source = nullptr;
-        AVFilterContext* sink = nullptr;
-    };
-    static QString graphDescription(const QString& filters, bool deinterlace);
-    bool createFilterGraph(const AVFrame* frame, const QString& description, FilterGraph& built,
-                           QString& error) const;
-    // Both under m_filterMutex.
-    bool buildFilterGraph(const AVFrame* frame, QString& error);
-    struct FilterCommand {
-        QString target, command, argument;
-        int flags = 0;
-    };
-    bool sendCommand(const FilterCommand& command);
-    // On the video decoding thread, before a picture goes into the filters: builds them anew
-    // for a picture of another size or format or for a new filter text; false when there are
-    // none to filter with.
-    bool prepareFilters(const AVFrame* frame);
     bool checkFilterGraph(QString& error);
     // A frame of the video stream's size and format, without data; null when not known yet.
     FramePtr streamPicture() const;
-    bool openAudioDevice(QString& error);
-    static void audioCallback(void* self, Uint8* stream, int length);
-    void fillAudio(Uint8* stream, int length);
-    int decodeAudioFrame();
     void refreshVideo(double& remaining);
     double targetDelay(double delay) const;
     double frameDuration(const DecodedFrame& frame, const DecodedFrame& next) const;
-    void showPicture(const DecodedFrame& frame);
     double masterClock() const;
     int masterSync() const;
     void reportPosition(double seconds, bool force);
@@ -160,7 +128,6 @@ private:
     QString m_fileName;
     OpenSettings m_settings;
     LiveSettings& m_live;
-    VideoSink* m_sink;
     Callbacks m_callbacks;
 
     FormatContextPtr m_format;
@@ -174,39 +141,15 @@ private:
     MediaClock m_videoClock;
     MediaClock m_externalClock;
 
-    // Filter graph, owned by the video decoding thread (commands come under m_filterMutex).
-    std::mutex m_filterMutex;
-    // A new filter text asked for by changeFilters, the commands that wait for it, and the
-    // packet serial whose pictures are all decoded (under m_filterMutex).
-    std::optional<std::pair<QString, bool>> m_changedFilters;
-    std::vector<FilterCommand> m_waitingCommands;
-    int m_decodingEndedSerial = -1;
-    FilterGraphPtr m_graph;
-    AVFilterContext* m_bufferSource = nullptr;
-    AVFilterContext* m_bufferSink = nullptr;
-    int m_graphWidth = 0, m_graphHeight = 0, m_graphFormat = -1;
-
-    // Sound device and the sound thread's state.
-    SDL_AudioDeviceID m_device = 0;
-    SDL_AudioSpec m_deviceSpec{};
-    SwrContextPtr m_resampler;
-    int m_resamplerFormat = -1, m_resamplerRate = 0, m_resamplerChannels = 0;
-    std::vector<uint8_t> m_audioBuffer;
-    int m_audioBufferIndex = 0;
-    double m_audioBufferPts = NAN; // end of the buffered sound, seconds
-    int m_audioSerial = -1;
-    std::unique_ptr<soundtouch::SoundTouch> m_stretch;
-    std::vector<float> m_stretchIn, m_stretchOut;
+    std::unique_ptr<VideoFilterGraph> m_filterGraph; // with a video stream
+    std::unique_ptr<SoundOutput> m_sound;
+    PicturePresenter m_presenter;
 
     // Playback thread's own state: no other thread reads or writes it. What other threads
     // want changed in it they ask for (m_pausedFor, m_seeksDone) and the playback thread
     // takes it over.
     double m_frameTimer = 0;
     double m_maxFrameDuration = 10.0;
-    SwsContextPtr m_scaler;
-    QImage m_scaled;
-    std::mutex m_shownMutex;
-    FramePtr m_shown; // the picture on screen, for currentFrame()
     int64_t m_lastReported = INT64_MIN;
     bool m_clamped = false;
     bool m_endReported = false;
