@@ -1,6 +1,8 @@
 // Two players at once, each into a 960x540 window: plays both files for a given media time
 // and prints CPU seconds per media second, dropped pictures, the picture/sound drift at the
 // end, the time from Open to the first picture and from a Seek to the first new picture.
+// Dropped pictures are counted by phase (the openings, the seeks and the 2 s after them,
+// steady play) with the time of each drop.
 #include "media/ff_player.h"
 #include "stage/video_surface.h"
 
@@ -19,6 +21,10 @@ struct Channel {
     qint64 openToPicture = -1;
     qint64 seekToPicture = -1;
     int64_t lastPosition = 0;
+    // Pictures dropped by phase, and when (ms since the first opening).
+    int droppedIn[3] = {};
+    QStringList dropTimes;
+    int droppedSeen = 0;
 
     // Milliseconds from now until the surface has been handed a new picture.
     qint64 waitForPicture(qint64 timeoutMs)
@@ -62,6 +68,27 @@ int main(int argc, char* argv[])
     while (settle.elapsed() < 500)
         app.processEvents();
 
+    // Drops counted every 20 ms into the phase they happen in.
+    enum Phase { Opening, Seeking, Steady };
+    Phase phase = Opening;
+    QElapsedTimer sinceOpen;
+    sinceOpen.start();
+    qint64 seeksEnded = -1;
+    QTimer dropWatch;
+    QObject::connect(&dropWatch, &QTimer::timeout, [&] {
+        if (phase == Seeking && seeksEnded >= 0 && sinceOpen.elapsed() > seeksEnded + 2000)
+            phase = Steady;
+        for (Channel& channel : channels) {
+            const int dropped = channel.player.FramesDropped();
+            if (dropped <= channel.droppedSeen)
+                continue;
+            channel.droppedIn[phase] += dropped - channel.droppedSeen;
+            channel.dropTimes.append(QString::number(sinceOpen.elapsed()));
+            channel.droppedSeen = dropped;
+        }
+    });
+    dropWatch.start(20);
+
     // Opening and seeking, each timed to the first picture handed to the window.
     for (Channel& channel : channels) {
         QElapsedTimer clock;
@@ -73,11 +100,13 @@ int main(int argc, char* argv[])
         channel.waitForPicture(2000);
         channel.openToPicture = clock.elapsed();
     }
+    phase = Seeking;
     for (Channel& channel : channels) {
         channel.player.Seek(int64_t(seconds / 2) * 1000000, sfBackward);
         channel.seekToPicture = channel.waitForPicture(2000);
         channel.player.Seek(0, sfBackward);
     }
+    seeksEnded = sinceOpen.elapsed();
 
     const double cpuStart = cpuSeconds();
     QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
@@ -94,6 +123,10 @@ int main(int argc, char* argv[])
                     channel.surface.paintedCount(), channel.surface.presentedCount(),
                     channel.player.ClockDrift() * 1000.0, channel.openToPicture,
                     channel.seekToPicture, channel.lastPosition / 1e6);
+        std::printf("quillon %c: dropped while opening %d, seeking %d, in steady play %d%s%s\n",
+                    'A' + i, channel.droppedIn[Opening], channel.droppedIn[Seeking],
+                    channel.droppedIn[Steady], channel.dropTimes.isEmpty() ? "" : ", at ms ",
+                    qPrintable(channel.dropTimes.join(' ')));
         channel.player.Stop(true);
     }
     return 0;

@@ -6,6 +6,7 @@
 #include "shared/player_wait.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <QThread>
 #include <chrono>
 
@@ -210,7 +211,10 @@ void TFFPlayer::endNotifications()
 void TFFPlayer::deliver(Notifier& notifier, int kind, int64_t value)
 {
     const auto handle = [this, &notifier, kind, value] {
+        // Also when a handler throws: the exception ends at the event loop's last-resort catch,
+        // and the player must still know that no handler runs.
         ++m_deliveryDepth;
+        const auto leave = qScopeGuard([this] { --m_deliveryDepth; });
         if (kind == int(NotificationRing::Kind::State)) {
             notifier.stopDelivered = notifier.stopDelivered || value == psStop;
             m_state = TPlayState(value);
@@ -222,7 +226,6 @@ void TFFPlayer::deliver(Notifier& notifier, int kind, int64_t value)
         } else if (OnPosition) {
             OnPosition(this, value);
         }
-        --m_deliveryDepth;
     };
     QMetaObject::invokeMethod(this, handle, Qt::BlockingQueuedConnection);
 }

@@ -24,6 +24,8 @@ public:
     double lastUpdated() const;
     // Follows another clock when they drift apart by more than `threshold` seconds.
     void syncTo(const MediaClock& other, double threshold);
+    // The threshold the external clock follows the picture or sound clock with.
+    static constexpr double NoSyncThreshold = 10.0;
 
     static double now();
 

@@ -27,7 +27,6 @@ constexpr int MinPackets = 5;
 constexpr double SyncThresholdMin = 0.04;
 constexpr double SyncThresholdMax = 0.1;
 constexpr double FrameDuplicationThreshold = 0.1;
-constexpr double NoSyncThreshold = 10.0;
 constexpr double RefreshRate = 0.01;
 // Data that ends this much (microseconds) before the file's declared length broke off.
 constexpr int64_t BrokenOffMargin = 500000;
@@ -586,7 +585,7 @@ void PlaybackSession::refreshVideo(double& remaining)
             m_frameTimer = time;
         if (!std::isnan(frame->pts))
             m_videoClock.set(frame->pts, frame->serial);
-        m_externalClock.syncTo(m_videoClock, NoSyncThreshold);
+        m_externalClock.syncTo(m_videoClock, MediaClock::NoSyncThreshold);
         if (!showNow && !m_step && m_pictures->remaining() > 1) {
             DecodedFrame* next = m_pictures->peekNext();
             if (time > m_frameTimer + frameDuration(*frame, *next)) {

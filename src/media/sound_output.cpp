@@ -14,8 +14,6 @@
 namespace {
 // SDL's sound subsystem is started once per process, under one lock for all players.
 std::mutex sdlMutex;
-// A clock this far from the one it follows is set to it instead.
-constexpr double NoSyncThreshold = 10.0;
 } // namespace
 
 SoundOutput::SoundOutput(Source source)
@@ -202,6 +200,6 @@ void SoundOutput::fill(Uint8* stream, int length)
         const int pending = int(m_buffer.size()) - m_bufferIndex;
         m_source.audioClock.setAt(m_bufferPts - (2.0 * m_spec.size + pending) / bytesPerSecond,
                                   m_bufferSerial, callbackTime);
-        m_source.externalClock.syncTo(m_source.audioClock, NoSyncThreshold);
+        m_source.externalClock.syncTo(m_source.audioClock, MediaClock::NoSyncThreshold);
     }
 }

@@ -6,6 +6,7 @@
 #include "automation/script_interpreter.h"
 #include "core/console_application.h"
 #include "core/console_controls.h"
+#include "media/ff_player.h"
 #include "media/test_media.h"
 #include "support/log_capture.h"
 #include "support/modal_answers.h"
@@ -418,6 +419,31 @@ private slots:
         QCOMPARE(shown, QStringList{"the handler broke"});
         QTest::mouseClick(&button, Qt::LeftButton);
         QCOMPARE(clicks, 2);
+        QCOMPARE(shown.size(), 1);
+    }
+
+    void anErrorInAPlayersReportHandlerLeavesThePlayerWhole()
+    {
+        auto* app = static_cast<ConsoleApplication*>(qApp);
+        QStringList shown;
+        app->showError = [&shown](const QString& message) { shown.append(message); };
+        QList<TPlayState> states;
+        {
+            TFFPlayer player;
+            player.OnState = [&states](TFFPlayer*, TPlayState state) {
+                states.append(state);
+                if (state == psPlay && states.count(psPlay) == 1)
+                    throw std::runtime_error("the state handler broke");
+            };
+            QVERIFY(player.Open(media("clip_vp9.webm"), nullptr, false));
+            QTRY_COMPARE_WITH_TIMEOUT(states.count(psEnd), 1, 5000);
+            QCOMPARE(shown, QStringList{"the state handler broke"});
+            // Stopped and opened again as ever; destroyed at the end of the scope.
+            player.Stop(true);
+            QCOMPARE(states.last(), psStop);
+            QVERIFY(player.Open(media("clip_vp9.webm"), nullptr, false));
+            QTRY_COMPARE_WITH_TIMEOUT(states.count(psEnd), 2, 5000);
+        }
         QCOMPARE(shown.size(), 1);
     }
 };
