@@ -13,6 +13,7 @@
 #include "media/ff_player.h"
 #include "shared/bmp_file.h"
 #include "shared/media_time.h"
+#include "shared/player_wait.h"
 #include "stage/output_window.h"
 #include "stage/video_surface.h"
 #include "ui/dataset_grid.h"
@@ -610,12 +611,17 @@ bool PlaybackChannels::nextClipTick(int channel)
 {
     if (m_state.nextClipChannel != channel)
         return false;
+    if (PlayerWait::active()) // inside a player's opening: the next tick loads
+        return true;
     m_mixer->stopTimer(channel);
-    m_state.nextClipChannel = 0;
     // Pressed for this load only: the operator's next "LOAD" follows the switch as stored.
     const bool playAfterLoad = m_controls.playAfterLoad->isChecked();
     m_controls.playAfterLoad->setChecked(true);
+    // The marker stays set during the load, so that a dissolve of Player A running now does
+    // not refuse it; an end of the other channel reported meanwhile keeps its own marker.
     m_controls.load->click();
+    if (m_state.nextClipChannel == channel)
+        m_state.nextClipChannel = 0;
     m_controls.playAfterLoad->setChecked(playAfterLoad);
     return true;
 }

@@ -9,6 +9,7 @@
 #include "media/ff_player.h"
 #include "media/test_media.h"
 #include "shared/media_time.h"
+#include "shared/player_wait.h"
 #include "stage/output_window.h"
 #include "support/modal_answers.h"
 #include "support/show_console.h"
@@ -656,6 +657,46 @@ private slots:
                  QString("0"));
         show.load(2, clips[0]);
         QTRY_COMPARE(show.label("pausedB"), QString("PAUSED"));
+    }
+
+    void theNextClipLoadsWhileAIsDissolvingOrAPlayerOpens_data()
+    {
+        QTest::addColumn<QString>("during");
+        QTest::newRow("a dissolve of Player A") << "dissolve";
+        QTest::newRow("an opening of a player") << "opening";
+    }
+    void theNextClipLoadsWhileAIsDissolvingOrAPlayerOpens()
+    {
+        QFETCH(QString, during);
+        Show show;
+        show.stageActive();
+        const QList<int> clips = show.add({media("clip_vp9.webm"), media("clip_mpeg4.avi")});
+        show.set(clips[0], R"("status" = 'NEXT CLIP')");
+        const int* opened = show.countOpenings(2);
+        show.load(2, clips[0]);
+        std::optional<PlayerWait> wait;
+        if (during == "dissolve") {
+            show.panel(1)->transitionTime()->setValue(20); // 10 s: all the while B plays
+            show.click("btnCutA");
+            show.click("btnLayerA");
+            show.click("btnDissolve");
+            QVERIFY(show.mixer().dissolving(1));
+            show.click("btnLayerB");
+        } else {
+            wait.emplace();
+        }
+        show.click("btnResume");
+        QTRY_COMPARE_WITH_TIMEOUT(show.player(2)->PlayState(), psEnd, 5000);
+        if (wait) {
+            QTest::qWait(100); // the next-clip tick waits for the player
+            QCOMPARE(*opened, 1);
+            QCOMPARE(show.main->state().nextClipChannel, 2);
+            wait.reset();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(*opened, 2, 5000);
+        QCOMPARE(show.main->state().codiceB, clips[1]);
+        QCOMPARE(show.main->state().nextClipChannel, 0);
+        QTRY_COMPARE(show.label("pausedB"), QString("PLAYING"));
     }
 
     void cutTakesAChannelOffAndBackOnAir()
