@@ -12,6 +12,7 @@
 #include "core/main_window.h"
 #include "media/ff_player.h"
 
+#include "bench_measure.h"
 #include "bench_show.h"
 
 #include <QComboBox>
@@ -29,15 +30,14 @@
 #include <cstdio>
 
 namespace {
-// A field of /proc/self/status in its own unit (kB for memory).
-long statusField(const char* name)
+long threads()
 {
     QFile status("/proc/self/status");
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(name))
-            return line.mid(int(qstrlen(name))).trimmed().split(' ').first().toLong();
+        if (line.startsWith("Threads:"))
+            return line.mid(8).trimmed().toLong();
     return -1;
 }
 
@@ -52,7 +52,8 @@ long openDescriptors()
 struct ChannelCount {
     int clips = 0;
     long dropped = 0;
-    int droppedNow = 0; // of the current opening
+    long droppedAtStart = 0; // of those, in a clip's first second
+    int droppedNow = 0;      // of the current opening
     double worstDrift = 0;
 };
 
@@ -61,13 +62,6 @@ struct Interval {
     int faults = 0;
 };
 
-double median(QList<double> values)
-{
-    if (values.isEmpty())
-        return NAN;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 } // namespace
 
 int main(int argc, char* argv[])
@@ -139,6 +133,8 @@ int main(int argc, char* argv[])
             const int dropped = player->FramesDropped();
             if (dropped > count.droppedNow) {
                 count.dropped += dropped - count.droppedNow;
+                if (player->CurrentPTS() < 1000000)
+                    count.droppedAtStart += dropped - count.droppedNow;
                 count.droppedNow = dropped;
             }
             // In steady play: from 1 s into the clip (both clocks set and settled).
@@ -174,19 +170,18 @@ int main(int argc, char* argv[])
     next.start(interval * 1000);
 
     const auto print = [&](const char* label) {
-        const long memory = statusField("VmRSS:");
+        const long memory = residentKiB();
         if (firstMemory < 0)
             firstMemory = memory;
-        const double worstDissolve =
-            now.dissolves.isEmpty() ? NAN
-                                    : *std::max_element(now.dissolves.begin(), now.dissolves.end());
         std::printf("%s %6.0f s: memory %ld MB, descriptors %ld, threads %ld | clips A %d B %d, "
-                    "dropped A %ld B %ld, worst drift A %.0f ms B %.0f ms | dissolves %lld "
+                    "dropped A %ld (%ld at a clip's start) B %ld (%ld), worst drift A %.0f ms B "
+                    "%.0f ms | dissolves %lld "
                     "(median %.3f s, longest %.3f s) | faults %d, escaped errors %d\n",
-                    label, show.elapsed() / 1000.0, memory / 1024, openDescriptors(),
-                    statusField("Threads:"), counts[0].clips, counts[1].clips, counts[0].dropped,
-                    counts[1].dropped, counts[0].worstDrift * 1000, counts[1].worstDrift * 1000,
-                    qint64(now.dissolves.size()), median(now.dissolves), worstDissolve, now.faults,
+                    label, show.elapsed() / 1000.0, memory / 1024, openDescriptors(), threads(),
+                    counts[0].clips, counts[1].clips, counts[0].dropped, counts[0].droppedAtStart,
+                    counts[1].dropped, counts[1].droppedAtStart, counts[0].worstDrift * 1000,
+                    counts[1].worstDrift * 1000, qint64(now.dissolves.size()),
+                    percentile(now.dissolves, 0.5), percentile(now.dissolves, 1.0), now.faults,
                     escaped);
         std::fflush(stdout);
         for (ChannelCount& count : counts) // the largest drift of each interval
@@ -204,15 +199,12 @@ int main(int argc, char* argv[])
         next.stop();
         reports.stop();
         print("last");
-        now = total;
-        const long memory = statusField("VmRSS:");
+        const long memory = residentKiB();
         std::printf("whole show %lld s: dissolves %lld (median %.3f s, longest %.3f s), faults "
                     "%d, memory from %ld MB to %ld MB\n",
-                    seconds, qint64(total.dissolves.size()), median(total.dissolves),
-                    total.dissolves.isEmpty()
-                        ? NAN
-                        : *std::max_element(total.dissolves.begin(), total.dissolves.end()),
-                    total.faults, firstMemory / 1024, memory / 1024);
+                    seconds, qint64(total.dissolves.size()), percentile(total.dissolves, 0.5),
+                    percentile(total.dissolves, 1.0), total.faults, firstMemory / 1024,
+                    memory / 1024);
         main->closeWithoutAsking(); // the clips are on air: no question
     });
     return app.exec();

@@ -142,6 +142,8 @@ private:
     MediaClock m_externalClock;
 
     std::unique_ptr<VideoFilterGraph> m_filterGraph; // with a video stream
+    // Made by start() with a sound stream, ended by stop() after the other threads; the
+    // playback thread pauses it after a step.
     std::unique_ptr<SoundOutput> m_sound;
     PicturePresenter m_presenter;
 
