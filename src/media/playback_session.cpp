@@ -28,6 +28,8 @@ constexpr double SyncThresholdMin = 0.04;
 constexpr double SyncThresholdMax = 0.1;
 constexpr double FrameDuplicationThreshold = 0.1;
 constexpr double RefreshRate = 0.01;
+// How long, at most, the pictures wait for the sound when play begins (seconds).
+constexpr double SoundStartWait = 1.0;
 // Data that ends this much (microseconds) before the file's declared length broke off.
 constexpr int64_t BrokenOffMargin = 500000;
 
@@ -574,8 +576,19 @@ void PlaybackSession::refreshVideo(double& remaining)
         const bool showNow = m_forceRefresh.exchange(false) || !m_firstPictureShown;
         if (paused && !showNow && !m_step)
             return;
-        const double delay = targetDelay(frameDuration(*last, *frame));
         const double time = MediaClock::now();
+        if (m_playingSince == 0)
+            m_playingSince = time;
+        // In the first moments of play the pictures after the first wait until the sound is
+        // heard: a sound device that starts late would leave the picture ahead, which would
+        // then crawl at half speed until the sound caught up.
+        if (!showNow && !m_step && masterSync() == stAudio && std::isnan(m_audioClock.get()) &&
+            time - m_playingSince < SoundStartWait) {
+            m_frameTimer = time;
+            remaining = std::min(remaining, RefreshRate);
+            return;
+        }
+        const double delay = targetDelay(frameDuration(*last, *frame));
         if (!showNow && time < m_frameTimer + delay) {
             remaining = std::min(m_frameTimer + delay - time, remaining);
             return;
