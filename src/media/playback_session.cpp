@@ -574,7 +574,7 @@ void PlaybackSession::refreshVideo(double& remaining)
         if (last->serial != frame->serial)
             m_frameTimer = MediaClock::now();
         const bool showNow = m_forceRefresh.exchange(false) || !m_firstPictureShown;
-        if (paused && !showNow && !m_step)
+        if (paused && !showNow && m_steps == 0)
             return;
         const double time = MediaClock::now();
         if (m_playingSince == 0)
@@ -582,7 +582,7 @@ void PlaybackSession::refreshVideo(double& remaining)
         // In the first moments of play the pictures after the first wait until the sound is
         // heard: a sound device that starts late would leave the picture ahead, which would
         // then crawl at half speed until the sound caught up.
-        if (!showNow && !m_step && masterSync() == stAudio && std::isnan(m_audioClock.get()) &&
+        if (!showNow && m_steps == 0 && masterSync() == stAudio && std::isnan(m_audioClock.get()) &&
             time - m_playingSince < SoundStartWait) {
             m_frameTimer = time;
             remaining = std::min(remaining, RefreshRate);
@@ -599,7 +599,7 @@ void PlaybackSession::refreshVideo(double& remaining)
         if (!std::isnan(frame->pts))
             m_videoClock.set(frame->pts, frame->serial);
         m_externalClock.syncTo(m_videoClock, MediaClock::NoSyncThreshold);
-        if (!showNow && !m_step && m_pictures->remaining() > 1) {
+        if (!showNow && m_steps == 0 && m_pictures->remaining() > 1) {
             DecodedFrame* next = m_pictures->peekNext();
             if (time > m_frameTimer + frameDuration(*frame, *next)) {
                 m_pictures->next(); // late: dropped
@@ -616,17 +616,13 @@ void PlaybackSession::refreshVideo(double& remaining)
             notify(2, psPause);                // opened paused: the first picture is on screen
             return;
         }
-        if (paused && showNow && !m_step)
+        if (paused && showNow && m_steps == 0)
             m_reportPositions = true; // sought while paused: the new place is reported
         reportPosition(frame->pts, false);
-        if (m_step.exchange(false)) { // one picture, then paused again (not reported)
+        if (m_steps > 0) { // one picture a step, then paused again (not reported)
             std::lock_guard lock(m_control);
-            m_paused = true;
-            m_videoClock.setPaused(true);
-            m_audioClock.setPaused(true);
-            m_externalClock.setPaused(true);
-            if (m_sound)
-                m_sound->setPaused(true);
+            if (--m_steps == 0)
+                setPausedLocked(true);
         }
         return;
     }
@@ -667,7 +663,12 @@ void PlaybackSession::playbackLoop()
 bool PlaybackSession::togglePause()
 {
     std::lock_guard lock(m_control);
-    const bool pausing = !m_paused;
+    setPausedLocked(!m_paused);
+    return m_paused;
+}
+
+void PlaybackSession::setPausedLocked(bool pausing)
+{
     if (!pausing) {
         // The picture timer skips the time spent paused; before the first picture (a resume
         // right after a paused open) there is nothing to skip.
@@ -683,14 +684,16 @@ bool PlaybackSession::togglePause()
     if (m_sound)
         m_sound->setPaused(pausing);
     m_wake.notify_all();
-    return pausing;
 }
 
 void PlaybackSession::stepToNextFrame()
 {
+    // Counted, and with the resume under the same lock: a step asked for while the last one
+    // is still being shown is one more picture, not lost.
+    std::lock_guard lock(m_control);
+    ++m_steps;
     if (m_paused)
-        togglePause();
-    m_step = true;
+        setPausedLocked(false);
 }
 
 void PlaybackSession::seek(int64_t microseconds, TSeekFlags flags)

@@ -121,6 +121,8 @@ private:
     double masterClock() const;
     int masterSync() const;
     void reportPosition(double seconds, bool force);
+    // Pauses or resumes the clocks and the sound device; under m_control.
+    void setPausedLocked(bool pausing);
     void checkEnd();
     void notify(int kind, int64_t value);
     void log(const QString& line) const;
@@ -175,7 +177,7 @@ private:
     std::atomic<bool> m_abort{false};
     // Written under m_control (user-interface thread, or the playback thread after a step).
     std::atomic<bool> m_paused{false};
-    std::atomic<bool> m_step{false};
+    std::atomic<int> m_steps{0}; // pictures still to show before pausing (under m_control)
     std::atomic<bool> m_forceRefresh{false};
     // The surface changed or the hook has new marks: the last picture again when none is new.
     std::atomic<bool> m_redrawLast{false};

@@ -145,9 +145,17 @@ private slots:
         QCOMPARE(player.PlayState(), psStep);
         QVERIFY(player.Paused());
 
+        // Two steps asked for at once (a quick double press): two pictures.
+        player.StepToNextFrame();
+        player.StepToNextFrame();
+        QTRY_COMPARE(sink.count(), shown + 3);
+        QTest::qWait(150);
+        QCOMPARE(sink.count(), shown + 3);
+        QVERIFY(player.Paused());
+
         player.TogglePause();
         QTRY_COMPARE(probe.states.last(), psResume);
-        QTRY_VERIFY(sink.count() > shown + 3);
+        QTRY_VERIFY(sink.count() > shown + 5);
     }
 
     void anOpenInProgressRefusesAnother()
