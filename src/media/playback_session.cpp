@@ -30,6 +30,9 @@ constexpr double FrameDuplicationThreshold = 0.1;
 constexpr double RefreshRate = 0.01;
 // How long, at most, the pictures wait for the sound when play begins (seconds).
 constexpr double SoundStartWait = 1.0;
+// How long after play begins no picture is dropped for lateness (seconds; the wait for the
+// sound included).
+constexpr double StartWithoutDrops = 2.0;
 // Data that ends this much (microseconds) before the file's declared length broke off.
 constexpr int64_t BrokenOffMargin = 500000;
 
@@ -577,13 +580,13 @@ void PlaybackSession::refreshVideo(double& remaining)
         if (paused && !showNow && m_steps == 0)
             return;
         const double time = MediaClock::now();
-        if (m_playingSince == 0)
+        if (m_playingSince == 0 && !paused)
             m_playingSince = time;
         // In the first moments of play the pictures after the first wait until the sound is
         // heard: a sound device that starts late would leave the picture ahead, which would
         // then crawl at half speed until the sound caught up.
         if (!showNow && m_steps == 0 && masterSync() == stAudio && std::isnan(m_audioClock.get()) &&
-            time - m_playingSince < SoundStartWait) {
+            m_playingSince > 0 && time - m_playingSince < SoundStartWait) {
             m_frameTimer = time;
             remaining = std::min(remaining, RefreshRate);
             return;
@@ -599,7 +602,11 @@ void PlaybackSession::refreshVideo(double& remaining)
         if (!std::isnan(frame->pts))
             m_videoClock.set(frame->pts, frame->serial);
         m_externalClock.syncTo(m_videoClock, MediaClock::NoSyncThreshold);
-        if (!showNow && m_steps == 0 && m_pictures->remaining() > 1) {
+        // A late picture is dropped to keep up, except when play begins: there it is late
+        // because the decoders are starting, and showing the next pictures without waiting
+        // catches up within a few pictures, with none missing.
+        if (!showNow && m_steps == 0 && m_pictures->remaining() > 1 && m_playingSince > 0 &&
+            time - m_playingSince > StartWithoutDrops) {
             DecodedFrame* next = m_pictures->peekNext();
             if (time > m_frameTimer + frameDuration(*frame, *next)) {
                 m_pictures->next(); // late: dropped

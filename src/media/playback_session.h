@@ -159,7 +159,7 @@ private:
     bool m_endReported = false;
     int m_seeksSeen = 0;
     bool m_firstPictureShown = false;
-    double m_playingSince = 0; // when play first went on (MediaClock time), 0 before
+    double m_playingSince = 0; // when play first went on unpaused (MediaClock time), 0 before
     // Off while opened paused, until resumed (user-interface thread) or sought (playback
     // thread); it only ever turns on.
     std::atomic<bool> m_reportPositions;
