@@ -1,23 +1,11 @@
 #include "media/playback_session.h"
 
-#include "media/scaler_image.h"
 #include "media/sound_output.h"
 #include "media/video_filter_graph.h"
-#include "media/video_sink.h"
 
-#include <QColor>
-#include <SDL2/SDL.h>
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <soundtouch/SoundTouch.h>
-
-extern "C" {
-#include <libavutil/imgutils.h>
-#include <libavutil/opt.h>
-#include <libavutil/time.h>
-}
+#include <cmath>
 
 namespace {
 constexpr int PictureQueueSize = 3;
