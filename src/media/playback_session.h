@@ -15,9 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <thread>
-#include <vector>
 
 class SoundOutput;
 class VideoFilterGraph;
