@@ -10,6 +10,11 @@
 #include <QThread>
 #include <chrono>
 
+namespace {
+// How long an opening waits for a file that does not answer.
+constexpr std::chrono::seconds OpenGiveUp{5};
+} // namespace
+
 // The delivery of one opening's positions and states: its ring and its thread.
 struct Notifier {
     NotificationRing ring;
@@ -92,7 +97,7 @@ bool TFFPlayer::Open(const QString& fileName, VideoSink* screen, bool paused)
     auto session =
         std::make_unique<PlaybackSession>(fileName, settings, m_live, screen, std::move(callbacks));
     QString error;
-    if (!session->open(error)) {
+    if (!openSession(session, error)) {
         fail(error);
         if (OnOpenFailed)
             OnOpenFailed(this);
@@ -133,10 +138,41 @@ bool TFFPlayer::Open(const QString& fileName, VideoSink* screen, bool paused)
     return true;
 }
 
+bool TFFPlayer::openSession(std::unique_ptr<PlaybackSession>& session, QString& error)
+{
+    struct Attempt {
+        std::unique_ptr<PlaybackSession> session;
+        QString error;
+        bool opened = false;
+        std::atomic<bool> done{false};
+    };
+    auto attempt = std::make_shared<Attempt>();
+    attempt->session = std::move(session);
+    std::thread([attempt] {
+        attempt->opened = attempt->session->open(attempt->error);
+        attempt->done = true;
+    }).detach();
+    const auto began = std::chrono::steady_clock::now();
+    waitDelivering(
+        [&] { return attempt->done || std::chrono::steady_clock::now() - began > OpenGiveUp; });
+    if (!attempt->done) {
+        // The opening thread ends the session when the file answers at last.
+        attempt->session->switchCallbacksOff();
+        error = QStringLiteral("%1: the file does not answer").arg(attempt->session->fileName());
+        return false;
+    }
+    session = std::move(attempt->session);
+    error = attempt->error;
+    return attempt->opened;
+}
+
 void TFFPlayer::stopSession(bool keepOpenSettings)
 {
     if (m_session) {
-        m_session->stop(); // the playback thread queues psStop on its way out
+        // The playback thread queues psStop on its way out. A reading thread stuck in a file
+        // that does not answer is left to end on its own.
+        if (!m_session->stop())
+            PlaybackSession::endWhenRead(std::move(m_session));
         m_session.reset();
     }
     m_fileName.clear();

@@ -137,6 +137,9 @@ private:
     void fail(const QString& message);
     void log(const QString& line);
     void stopSession(bool keepOpenSettings);
+    // Opens the session on a thread of its own while delivering, so that a file that does not
+    // answer (a network share gone) cannot hold the console: given up after a few seconds.
+    bool openSession(std::unique_ptr<PlaybackSession>& session, QString& error);
     std::shared_ptr<Notifier> makeNotifier();
     void startNotifications(const std::shared_ptr<Notifier>& notifier);
     void endNotifications();

@@ -23,6 +23,13 @@ constexpr double SoundStartWait = 1.0;
 constexpr double StartWithoutDrops = 2.0;
 // Data that ends this much (microseconds) before the file's declared length broke off.
 constexpr int64_t BrokenOffMargin = 500000;
+// A read of the file that has not returned for this long (seconds) ends the clip there: the
+// file does not answer (a network share gone, a disk that hangs).
+constexpr double StalledReadLimit = 2.0;
+// How long a stop waits for a reading thread stuck in the file.
+constexpr std::chrono::milliseconds ReadGiveUp{500};
+
+std::atomic<int> sessionsAlive{0};
 
 double toSeconds(int64_t value, AVRational base)
 {
@@ -49,22 +56,45 @@ PlaybackSession::PlaybackSession(const QString& fileName, const OpenSettings& se
     , m_reportPositions(!settings.paused)
 {
     m_paused = settings.paused;
+    ++sessionsAlive;
 }
 
 PlaybackSession::~PlaybackSession()
 {
     stop();
+    if (m_readThread.joinable())
+        m_readThread.join(); // a session handed to endWhenRead(): its read has to return
+    --sessionsAlive;
+}
+
+int PlaybackSession::alive()
+{
+    return sessionsAlive;
+}
+
+void PlaybackSession::switchCallbacksOff()
+{
+    std::lock_guard lock(m_callbackGate);
+    m_callbacksOff = true;
+}
+
+void PlaybackSession::endWhenRead(std::unique_ptr<PlaybackSession> session)
+{
+    session->switchCallbacksOff();
+    std::thread([ending = std::move(session)]() mutable { ending.reset(); }).detach();
 }
 
 void PlaybackSession::log(const QString& line) const
 {
-    if (m_callbacks.log)
+    std::lock_guard lock(m_callbackGate);
+    if (m_callbacks.log && !m_callbacksOff)
         m_callbacks.log(line);
 }
 
 void PlaybackSession::notify(int kind, int64_t value)
 {
-    if (m_callbacks.notify)
+    std::lock_guard lock(m_callbackGate);
+    if (m_callbacks.notify && !m_callbacksOff)
         m_callbacks.notify(kind, value);
 }
 
@@ -141,7 +171,12 @@ bool PlaybackSession::start(QString& error)
         m_video.thread = std::thread(&PlaybackSession::videoDecodeLoop, this);
     if (m_audioStream >= 0)
         m_audio.thread = std::thread(&PlaybackSession::audioDecodeLoop, this);
-    m_readThread = std::thread(&PlaybackSession::readLoop, this);
+    m_readThread = std::thread([this] {
+        readLoop();
+        std::lock_guard lock(m_control);
+        m_readEnded = true;
+        m_wake.notify_all();
+    });
     m_playbackThread = std::thread(&PlaybackSession::playbackLoop, this);
     if (m_sound)
         m_sound->setPaused(m_paused);
@@ -149,10 +184,10 @@ bool PlaybackSession::start(QString& error)
     return true;
 }
 
-void PlaybackSession::stop()
+bool PlaybackSession::stop()
 {
     if (!m_started.exchange(false))
-        return;
+        return true;
     m_abort = true;
     m_video.packets.abort();
     m_audio.packets.abort();
@@ -160,12 +195,22 @@ void PlaybackSession::stop()
         if (queue)
             queue->wake();
     m_wake.notify_all();
-    for (std::thread* thread : {&m_readThread, &m_video.thread, &m_audio.thread, &m_playbackThread})
+    for (std::thread* thread : {&m_video.thread, &m_audio.thread, &m_playbackThread})
         if (thread->joinable())
             thread->join();
-    // Last: the playback thread pauses the device after a step, and the sound thread reads
-    // the queues until the device is closed.
+    // After them: the playback thread pauses the device after a step, and the sound thread
+    // reads the queues until the device is closed.
     m_sound.reset();
+    std::unique_lock lock(m_control);
+    const bool readEnded = m_wake.wait_for(lock, ReadGiveUp, [this] { return m_readEnded; });
+    lock.unlock();
+    if (!readEnded) {
+        log(QStringLiteral("%1: the file does not answer; its reading ends when it does")
+                .arg(m_fileName));
+        return false;
+    }
+    m_readThread.join();
+    return true;
 }
 
 int64_t PlaybackSession::startTime() const
@@ -209,36 +254,51 @@ void PlaybackSession::readLoop()
     PacketPtr packet(av_packet_alloc());
     bool endQueued = false;
     const int64_t start = startTime();
-    // How far the packets read since the opening or the last seek reach, microseconds from
-    // the start; and whether a break of the file was reported (once per opening).
-    int64_t reached = 0;
-    bool breakReported = false;
-    while (!m_abort) {
+    bool breakReported = false; // once per opening
+    // A call that waits on the file: how long it waits shows in m_readingSince.
+    const auto fromFile = [this](const auto& call) {
+        m_readingSince = MediaClock::now();
+        const int result = call();
+        m_readingSince = 0;
+        return result;
+    };
+    while (!m_abort && !m_stalled) {
+        bool seeking = false;
+        int64_t seekTarget = 0;
+        TSeekFlags seekFlags = 0;
         {
             std::unique_lock lock(m_control);
-            if (m_seekRequested) {
-                const int64_t target = m_seekTarget + start;
-                reached = m_seekTarget;
-                const int result =
-                    avformat_seek_file(m_format.get(), -1, INT64_MIN, target, INT64_MAX,
-                                       m_seekFlags & sfBackward ? AVSEEK_FLAG_BACKWARD : 0);
-                if (result < 0)
-                    log(QStringLiteral("%1: error while seeking").arg(m_fileName));
-                for (StreamDecoder* decoder : {&m_video, &m_audio})
-                    if (decoder->codec)
-                        decoder->packets.flush();
-                const bool exact = m_seekFlags & sfExact;
-                m_exactTarget = double(target) / 1e6;
-                m_exactVideoSerial = exact ? m_video.packets.serial() : -1;
-                m_exactAudioSerial = exact ? m_audio.packets.serial() : -1;
-                m_externalClock.set(double(m_seekTarget) / 1e6, 0);
-                m_seekRequested = false;
-                m_eof = false;
-                endQueued = false;
-                ++m_seeksDone; // the playback thread may report the end again
-                if (m_paused)
-                    m_forceRefresh = true; // show the picture of the new place
-            }
+            seeking = std::exchange(m_seekRequested, false);
+            seekTarget = m_seekTarget;
+            seekFlags = m_seekFlags;
+        }
+        if (seeking) {
+            // Not under m_control: a seek in a file that does not answer must not hold the
+            // threads that ask.
+            const int64_t target = seekTarget + start;
+            const int result = fromFile([&] {
+                return avformat_seek_file(m_format.get(), -1, INT64_MIN, target, INT64_MAX,
+                                          seekFlags & sfBackward ? AVSEEK_FLAG_BACKWARD : 0);
+            });
+            if (m_abort || m_stalled)
+                break;
+            if (result < 0)
+                log(QStringLiteral("%1: error while seeking").arg(m_fileName));
+            std::unique_lock lock(m_control);
+            m_reached = seekTarget;
+            for (StreamDecoder* decoder : {&m_video, &m_audio})
+                if (decoder->codec)
+                    decoder->packets.flush();
+            const bool exact = seekFlags & sfExact;
+            m_exactTarget = double(target) / 1e6;
+            m_exactVideoSerial = exact ? m_video.packets.serial() : -1;
+            m_exactAudioSerial = exact ? m_audio.packets.serial() : -1;
+            m_externalClock.set(double(seekTarget) / 1e6, 0);
+            m_eof = false;
+            endQueued = false;
+            ++m_seeksDone; // the playback thread may report the end again
+            if (m_paused)
+                m_forceRefresh = true; // show the picture of the new place
         }
         const bool queuesFull = m_video.packets.bytes() + m_audio.packets.bytes() > MaxQueueBytes ||
                                 ((m_videoStream < 0 || m_video.packets.count() > MinPackets) &&
@@ -248,15 +308,19 @@ void PlaybackSession::readLoop()
             m_wake.wait_for(lock, std::chrono::milliseconds(10));
             continue;
         }
-        const int result = av_read_frame(m_format.get(), packet.get());
+        const int result = fromFile([&] { return av_read_frame(m_format.get(), packet.get()); });
+        if (m_abort || m_stalled) {
+            av_packet_unref(packet.get());
+            break;
+        }
         if (result < 0) {
             // The end of the input, or a read error, which ends it the same way.
             const bool ended = result == AVERROR_EOF || avio_feof(m_format->pb) ||
                                (m_format->pb && m_format->pb->error);
             if (ended && !m_eof) {
-                if (!breakReported && brokenOff(reached, result)) {
+                if (!breakReported && brokenOff(m_reached, result)) {
                     breakReported = true;
-                    notify(3, reached);
+                    notify(3, m_reached);
                 }
                 if (m_videoStream >= 0)
                     m_video.packets.putEnd(m_videoStream);
@@ -272,9 +336,9 @@ void PlaybackSession::readLoop()
         if ((packet->stream_index == m_videoStream || packet->stream_index == m_audioStream) &&
             packet->pts != AV_NOPTS_VALUE) {
             const AVRational base = m_format->streams[packet->stream_index]->time_base;
-            reached = std::max(reached,
-                               av_rescale_q(packet->pts + packet->duration, base, AV_TIME_BASE_Q) -
-                                   start);
+            m_reached = std::max<int64_t>(
+                m_reached,
+                av_rescale_q(packet->pts + packet->duration, base, AV_TIME_BASE_Q) - start);
         }
         if (packet->stream_index == m_videoStream &&
             !(m_video.stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
@@ -514,6 +578,25 @@ void PlaybackSession::reportPosition(double seconds, bool force)
     }
 }
 
+void PlaybackSession::checkStalledRead()
+{
+    const double since = m_readingSince;
+    if (m_stalled || m_eof || since == 0 || MediaClock::now() - since < StalledReadLimit)
+        return;
+    // The reader stops reading when its read returns; the end goes to the decoders from here,
+    // and the clip ends as a file that broke off.
+    m_stalled = true;
+    log(QStringLiteral("%1: the file has not answered for %2 s")
+            .arg(m_fileName)
+            .arg(StalledReadLimit, 0, 'f', 0));
+    notify(3, m_reached);
+    if (m_videoStream >= 0)
+        m_video.packets.putEnd(m_videoStream);
+    if (m_audioStream >= 0)
+        m_audio.packets.putEnd(m_audioStream);
+    m_eof = true;
+}
+
 void PlaybackSession::checkEnd()
 {
     if (!m_eof || m_endReported)
@@ -642,6 +725,7 @@ void PlaybackSession::playbackLoop()
             } else if (!m_paused && !m_endReported) {
                 reportPosition(m_audioClock.get(), false); // sound alone: its clock
             }
+            checkStalledRead();
             checkEnd();
             std::unique_lock lock(m_control);
             m_wake.wait_for(lock, std::chrono::microseconds(int64_t(remaining * 1e6)));

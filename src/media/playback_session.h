@@ -58,8 +58,20 @@ public:
     // Starts the threads; playback begins (or waits, when opened paused).
     bool start(QString& error);
     // Ends every thread and waits for them. The playback thread reports psStop on its way.
-    void stop();
+    // The reading thread may be stuck in the file (a share that stopped answering): it is
+    // waited for ReadGiveUp at most, and false says it is still reading; then the session
+    // must not be destroyed here but handed to endWhenRead().
+    bool stop();
+    // Ends a session whose reading thread (or opening) is stuck in the file: its callbacks
+    // are switched off at once, and the session is destroyed on another thread once the
+    // read returns. The caller goes on at once.
+    static void endWhenRead(std::unique_ptr<PlaybackSession> session);
+    // Sessions made and not yet destroyed (those left to end on their own included).
+    static int alive();
+    // No callback is called any more (their owner is going away while a read is stuck).
+    void switchCallbacksOff();
 
+    const QString& fileName() const { return m_fileName; }
     int64_t duration() const;  // microseconds, 0 or less when unknown
     int64_t startTime() const; // the file's first time stamp, microseconds
     int frameWidth() const;    // -1 without video
@@ -124,11 +136,16 @@ private:
     void checkEnd();
     void notify(int kind, int64_t value);
     void log(const QString& line) const;
+    // Called by the playback thread: a read that has not returned for StalledReadLimit ends
+    // the clip as if the file broke off there.
+    void checkStalledRead();
 
     QString m_fileName;
     OpenSettings m_settings;
     LiveSettings& m_live;
     Callbacks m_callbacks;
+    mutable std::mutex m_callbackGate;
+    bool m_callbacksOff = false; // under m_callbackGate
 
     FormatContextPtr m_format;
     int m_videoStream = -1;
@@ -188,6 +205,15 @@ private:
     std::atomic<int> m_exactAudioSerial{-1};
     TSeekFlags m_seekFlags = 0;
     std::atomic<bool> m_eof{false};
+    // Written by the reading thread: since when (MediaClock time) its current read or seek
+    // waits for the file, 0 when it does not; how far the packets read since the opening or
+    // the last seek reach (microseconds from the start); and that it has ended.
+    std::atomic<double> m_readingSince{0};
+    std::atomic<int64_t> m_reached{0};
+    bool m_readEnded = false; // under m_control
+    // Set once by the playback thread when a read stalled: the end is queued for the reader,
+    // which stops reading when its read returns.
+    std::atomic<bool> m_stalled{false};
     std::atomic<bool> m_started{false};
 
     std::thread m_readThread;

@@ -1,4 +1,5 @@
 #include "media/ff_player.h"
+#include "media/playback_session.h"
 #include "media/player_probe.h"
 #include "media/recording_sink.h"
 #include "media/test_media.h"
@@ -10,8 +11,56 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
 namespace {
 constexpr int EndTimeout = 10000;
+
+// A file that stops answering, as a network share that is gone: a pipe that gives the first
+// `bytes` of `source` and then nothing, until answer() (or the end of the test) closes it.
+class SilentFile {
+public:
+    SilentFile(const QString& path, const QString& source, qint64 bytes)
+        : m_path(path)
+    {
+        ::mkfifo(QFile::encodeName(path).constData(), 0600);
+        QFile file(source);
+        if (file.open(QIODevice::ReadOnly))
+            m_data = file.read(bytes);
+        m_writer = std::thread([this] {
+            // Opening blocks until the player opens it; answer() opens it itself when not.
+            const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY);
+            if (!m_answered && m_data.size() > 0)
+                (void)!::write(fd, m_data.constData(), size_t(m_data.size()));
+            while (!m_answered)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            ::close(fd);
+        });
+    }
+    ~SilentFile() { answer(); }
+    // The read that hangs returns (with the end of the file).
+    void answer()
+    {
+        if (m_answered.exchange(true))
+            return;
+        // Wakes a writer still waiting for a reader, then a reader still waiting to open.
+        const int reader = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_NONBLOCK);
+        m_writer.join();
+        if (reader >= 0)
+            ::close(reader);
+    }
+
+private:
+    QString m_path;
+    QByteArray m_data;
+    std::atomic<bool> m_answered{false};
+    std::thread m_writer;
+};
 } // namespace
 
 class TestPlayer : public QObject {
@@ -453,6 +502,79 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(probe.states.count(psEnd) == 2, EndTimeout);
         QCOMPARE(probe.positions.last(), probe.duration);
         QCOMPARE(probe.readErrors.size(), fault == "deleted while playing" ? 0 : 1);
+    }
+
+    void aFileThatStopsAnsweringEndsAndNeverHoldsTheConsole()
+    {
+        // About 2.5 s of a 6 s clip, then the file stops answering.
+        QTemporaryDir folder;
+        const int sessions = PlaybackSession::alive();
+        RecordingSink sink, otherSink;
+        TFFPlayer player, other;
+        PlayerProbe probe(player), otherProbe(other);
+        QVERIFY(other.Open(media("clip_6s.mp4"), &otherSink, false));
+        {
+            SilentFile silent(folder.filePath("share.mp4"), media("clip_6s_index_first.mp4"),
+                              150000);
+            QVERIFY2(player.Open(folder.filePath("share.mp4"), &sink, false),
+                     qPrintable(player.LastError()));
+            QTRY_VERIFY_WITH_TIMEOUT(probe.states.contains(psEnd), EndTimeout);
+            QCOMPARE(probe.readErrors.size(), 1);
+            QVERIFY2(probe.readErrors[0] > 1500000 && probe.readErrors[0] < 3500000,
+                     qPrintable(QString::number(probe.readErrors[0])));
+            QVERIFY(probe.logged("has not answered"));
+            // The last picture stays, and the other channel plays on.
+            QVERIFY(!probe.states.contains(psStop));
+            QVERIFY(!sink.picture().isNull());
+            QVERIFY(!otherProbe.states.contains(psEnd));
+            const int64_t otherAt = otherProbe.positions.last();
+            QTRY_VERIFY(otherProbe.positions.last() > otherAt + 200000);
+
+            // The next opening does not wait for the read that hangs (a hang would never
+            // end: the file answers only below) and plays to its end.
+            QElapsedTimer clock;
+            clock.start();
+            QVERIFY(player.Open(media("clip_h264.mp4"), &sink, false));
+            QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+            QVERIFY(probe.states.contains(psStop));
+            QTRY_VERIFY_WITH_TIMEOUT(probe.states.count(psEnd) == 2, EndTimeout);
+            QCOMPARE(probe.positions.last(), probe.duration);
+            // Both channels, and the session left reading.
+            QCOMPARE(PlaybackSession::alive(), sessions + 3);
+        }
+        // When the file answers at last, the session left reading ends, and says nothing.
+        const auto logLines = [&] {
+            QMutexLocker lock(&probe.logMutex);
+            return probe.logLines;
+        };
+        const QStringList logged = logLines();
+        const int events = probe.events.size();
+        QTRY_COMPARE(PlaybackSession::alive(), sessions + 2);
+        QCOMPARE(probe.events.size(), events);
+        QCOMPARE(logLines(), logged);
+        QCOMPARE(probe.readErrors.size(), 1);
+    }
+
+    void anOpeningThatGetsNoAnswerIsGivenUp()
+    {
+        QTemporaryDir folder;
+        const int sessions = PlaybackSession::alive();
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        bool failed = false;
+        player.OnOpenFailed = [&](TFFPlayer*) { failed = true; };
+        {
+            SilentFile silent(folder.filePath("share.mp4"), media("clip_h264.mp4"), 0);
+            QVERIFY(!player.Open(folder.filePath("share.mp4"), &sink, false));
+            QVERIFY(failed);
+            QVERIFY2(player.LastError().endsWith("share.mp4: the file does not answer"),
+                     qPrintable(player.LastError()));
+            // The player is free again.
+            QVERIFY(player.Open(media("clip_h264.mp4"), &sink, false));
+            QTRY_VERIFY_WITH_TIMEOUT(probe.states.contains(psEnd), EndTimeout);
+        }
+        QTRY_COMPARE(PlaybackSession::alive(), sessions + 1);
     }
 
     void anotherSpeedStretchesOrSilencesTheSound_data()
