@@ -105,8 +105,8 @@ int main(int argc, char* argv[])
         for (const auto& handling : app.slowBetween(d.from, d.to)) {
             if (slowest.size() == 3)
                 break;
-            slowest.append(QStringLiteral("%1 ms %2").arg(handling.took / 1e6, 0, 'f', 1).arg(
-                handling.what));
+            slowest.append(
+                QStringLiteral("%1 ms %2").arg(handling.took / 1e6, 0, 'f', 1).arg(handling.what));
         }
         std::printf("  %.3f s: lag %.1f ms; %s\n", (d.to - d.from) / 1e9,
                     app.largestLagBetween(d.from, d.to) / 1e6,
@@ -117,7 +117,7 @@ int main(int argc, char* argv[])
     std::sort(kinds.begin(), kinds.end(),
               [](const auto& a, const auto& b) { return a.second.took > b.second.took; });
     std::printf("the show's handlings by time taken (count, total, longest):\n");
-    for (size_t i = 0; i < std::min<size_t>(kinds.size(), 8); ++i)
+    for (size_t i = 0; i < std::min<size_t>(kinds.size(), 12); ++i)
         std::printf("  %6d %8.1f ms %6.1f ms  %s\n", kinds[i].second.count,
                     kinds[i].second.took / 1e6, kinds[i].second.longest / 1e6,
                     qPrintable(kinds[i].first));

@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <map>
 #include <QMetaEnum>
 #include <QTimer>
 #include <algorithm>
+#include <map>
 #include <vector>
 
 // Where the user-interface thread's time goes: every event handled at the top of the event
@@ -46,20 +46,27 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override
     {
-        if (m_depth > 0)
+        if (m_depth > 0) {
+            if (event->type() != QEvent::Paint)
+                return QApplication::notify(receiver, event);
+            // Painting within a window's update: the rest of the update is its hand-over to
+            // the window system.
+            const QString what = describe(receiver, QEvent::Paint);
+            const qint64 began = clock.nsecsElapsed();
+            const bool result = QApplication::notify(receiver, event);
+            add(what, clock.nsecsElapsed() - began);
+            return result;
+        }
+        if (receiver == &m_probe)
             return QApplication::notify(receiver, event);
+        // Described before: the handling may delete the receiver.
+        const QString what = describe(receiver, event->type());
         ++m_depth;
         const qint64 began = clock.nsecsElapsed();
         const bool result = QApplication::notify(receiver, event);
         const qint64 took = clock.nsecsElapsed() - began;
         --m_depth;
-        if (receiver == &m_probe)
-            return result;
-        const QString what = describe(receiver, event->type());
-        Total& total = totals[what];
-        ++total.count;
-        total.took += took;
-        total.longest = std::max(total.longest, took);
+        add(what, took);
         if (took > SlowNs)
             slow.push_back({began, took, what});
         return result;
@@ -93,6 +100,13 @@ public:
     std::map<QString, Total> totals;
 
 private:
+    void add(const QString& what, qint64 took)
+    {
+        Total& total = totals[what];
+        ++total.count;
+        total.took += took;
+        total.longest = std::max(total.longest, took);
+    }
     static QString describe(QObject* receiver, QEvent::Type type)
     {
         QString what = QString::fromLatin1(receiver->metaObject()->className());

@@ -474,7 +474,11 @@ void ChannelPanel::showCountdown(qint64 pts, qint64 duration)
             colour = bgrColour(0xFF).name();
     }
     const bool showRemaining = m_countdownMode == 1 && duration > 0;
-    m_countdown->setStyleSheet("color: " + colour + ";");
+    // Only when it changes: a style sheet set again restyles the label and lays the window
+    // out again, at each position report of both channels.
+    const QString sheet = "color: " + colour + ";";
+    if (m_countdown->styleSheet() != sheet)
+        m_countdown->setStyleSheet(sheet);
     m_countdown->setText(formatMediaTime(showRemaining ? remaining : pts));
 }
 

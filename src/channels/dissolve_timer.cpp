@@ -31,15 +31,20 @@ void DissolveTimer::stop()
 
 void DissolveTimer::fire()
 {
-    ++m_ticks;
-    emit timeout(); // may stop or restart the timer
-    if (m_active && !m_timer->isActive())
-        scheduleNext();
+    // Every tick that is due runs now, one after the other: when the user-interface thread
+    // was held (a window waiting on the window system), the steps come late but the
+    // dissolve still ends on time.
+    do {
+        ++m_ticks;
+        emit timeout(); // may stop or restart the timer
+    } while (m_active && !m_timer->isActive() && nextDue() <= m_clock.nsecsElapsed());
+    if (m_active && !m_timer->isActive()) {
+        const qint64 wait = (nextDue() - m_clock.nsecsElapsed() + 999999) / 1000000; // never early
+        m_timer->start(int(std::max<qint64>(wait, 0)));
+    }
 }
 
-void DissolveTimer::scheduleNext()
+qint64 DissolveTimer::nextDue() const
 {
-    const qint64 due = m_ticks * 1000000000LL / Fade::TicksPerSecond;
-    const qint64 wait = (due - m_clock.nsecsElapsed() + 999999) / 1000000; // never early
-    m_timer->start(int(std::max<qint64>(wait, 0)));
+    return m_ticks * 1000000000LL / Fade::TicksPerSecond;
 }

@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -18,9 +17,9 @@ QPushButton* button(const char* name, const QString& caption, QWidget* parent)
     return widget;
 }
 
-QProgressBar* fader(const char* name, int maximum, QWidget* parent)
+MixerGauge* fader(const char* name, int maximum, QWidget* parent)
 {
-    auto* gauge = new QProgressBar(parent);
+    auto* gauge = new MixerGauge(parent);
     gauge->setObjectName(QString::fromLatin1(name));
     gauge->setOrientation(Qt::Vertical);
     gauge->setRange(0, maximum);
@@ -30,6 +29,14 @@ QProgressBar* fader(const char* name, int maximum, QWidget* parent)
     return gauge;
 }
 } // namespace
+
+void MixerGauge::setValue(int value)
+{
+    setUpdatesEnabled(false); // no paint from within
+    QProgressBar::setValue(value);
+    setUpdatesEnabled(true);
+    update();
+}
 
 MixerPanel::MixerPanel(QWidget* parent)
     : QWidget(parent)

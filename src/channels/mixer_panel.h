@@ -1,10 +1,21 @@
 #pragma once
 
+#include <QProgressBar>
 #include <QWidget>
 
 class QAbstractButton;
 class QLabel;
-class QProgressBar;
+
+// A fader's gauge. A dissolve moves it 60 times a second: the new value is painted with the
+// console's next paint, never at once. (QProgressBar paints and hands its window to the
+// window system at every visible change; under a compositor that waits on the X server and
+// held each dissolve step several milliseconds.)
+class MixerGauge : public QProgressBar {
+    Q_OBJECT
+public:
+    using QProgressBar::QProgressBar;
+    void setValue(int value); // hides QProgressBar::setValue
+};
 
 // The mixing area between the two player panels: "CUT" and "DISSOLVE" of each channel, what
 // a dissolve mixes ("VIDEO", "AUDIO"), the faders, the stage on air, the start point and
@@ -18,8 +29,8 @@ public:
         QAbstractButton* dissolve;
         QAbstractButton* mixVideo;
         QAbstractButton* mixAudio;
-        QProgressBar* videoGauge;
-        QProgressBar* audioGauge;
+        MixerGauge* videoGauge;
+        MixerGauge* audioGauge;
     };
 
     explicit MixerPanel(QWidget* parent = nullptr);

@@ -2,7 +2,9 @@
 // database, the output windows of the console.
 #include "channels/channel_mixer.h"
 #include "channels/channel_panel.h"
+#include "channels/dissolve_timer.h"
 #include "channels/fade.h"
+#include "channels/mixer_panel.h"
 #include "channels/position_bar.h"
 #include "channels/video_filter_text.h"
 #include "core/main_menu.h"
@@ -27,6 +29,8 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 namespace {
 ClipSettings neutral()
@@ -773,6 +777,69 @@ private slots:
         show.click("btnDissolveB");
         QVERIFY(!mixer.dissolving(2));
         QCOMPARE(mixer.opacity(2), 255);
+    }
+
+    void ticksThatCameDueWhileTheThreadWasHeldRunTogether()
+    {
+        // Tick 5 comes at 67 ms and holds the thread for 120 ms: ticks 6 to 11 (83 to 167 ms)
+        // are due when it returns, and run before anything else waiting in the loop (a
+        // window's paint), so that the dissolve still ends on time.
+        DissolveTimer timer;
+        int ticks = 0;
+        int ticksBeforeTheNextEvent = -1;
+        QElapsedTimer clock;
+        connect(&timer, &DissolveTimer::timeout, this, [&] {
+            ++ticks;
+            if (ticks == 5) {
+                QTimer::singleShot(0, this, [&] { ticksBeforeTheNextEvent = ticks; });
+                QThread::msleep(120);
+            }
+            if (ticks == 61)
+                timer.stop();
+        });
+        clock.start();
+        timer.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!timer.isActive(), 3000);
+        QVERIFY2(ticksBeforeTheNextEvent >= 11,
+                 qPrintable(QString::number(ticksBeforeTheNextEvent)));
+        QCOMPARE(ticks, 61);
+        QVERIFY2(clock.elapsed() >= 1000,
+                 qPrintable(QString::number(clock.elapsed()))); // never early
+    }
+
+    void theFaderGaugesPaintWithTheNextPaintNotAtEachStep()
+    {
+        // A dissolve moves the gauges 60 times a second: a paint (and its hand-over to the
+        // window system) at each step held the steps.
+        Show show;
+        show.stageActive();
+        show.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(show.main));
+        auto* gauge = show.child<MixerGauge>("faderA");
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        gauge->installEventFilter(&counter);
+        QTRY_COMPARE(gauge->value(), gauge->maximum());
+        QTest::qWait(50);
+        counter.paints = 0;
+        gauge->setValue(gauge->maximum() / 2);
+        QCOMPARE(counter.paints, 0);
+        QTRY_VERIFY(counter.paints > 0);
+        QCOMPARE(gauge->value(), gauge->maximum() / 2);
+
+        // A's dissolve moves its gauge down, painted as it goes.
+        counter.paints = 0;
+        show.panel(1)->transitionTime()->setValue(1);
+        show.click("btnDissolve");
+        QTRY_VERIFY_WITH_TIMEOUT(!show.mixer().dissolving(1), 3000);
+        QCOMPARE(gauge->value(), 0);
+        QTRY_VERIFY(counter.paints > 1);
     }
 
     void automaticPlayStartsTheSelectedChannel()
