@@ -54,7 +54,9 @@ public:
             const QString what = describe(receiver, QEvent::Paint);
             const qint64 began = clock.nsecsElapsed();
             const bool result = QApplication::notify(receiver, event);
-            add(what, clock.nsecsElapsed() - began);
+            const qint64 took = clock.nsecsElapsed() - began;
+            add(what, took);
+            m_painting += took;
             return result;
         }
         if (receiver == &m_probe)
@@ -62,11 +64,17 @@ public:
         // Described before: the handling may delete the receiver.
         const QString what = describe(receiver, event->type());
         ++m_depth;
+        m_painting = 0;
         const qint64 began = clock.nsecsElapsed();
         const bool result = QApplication::notify(receiver, event);
         const qint64 took = clock.nsecsElapsed() - began;
         --m_depth;
         add(what, took);
+        // A window's update besides its widgets' painting: laying out, and handing the
+        // painted areas to the window system (which waits for the X server to have read the
+        // shared image before painting over an area it was given).
+        if (event->type() == QEvent::UpdateRequest)
+            add(what + ", besides painting", took - m_painting);
         if (took > SlowNs)
             slow.push_back({began, took, what});
         return result;
@@ -119,6 +127,7 @@ private:
     }
 
     int m_depth = 0;
+    qint64 m_painting = 0; // within the current top-level handling
     QTimer m_probe;
     qint64 m_probeDue = 0;
 };
