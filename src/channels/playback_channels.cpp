@@ -551,7 +551,7 @@ void PlaybackChannels::vAState(TFFPlayer* sender, TPlayState state)
     if (state == psStop) {
         panel(c)->clearPreview();
         OutputWindow* window = m_windows[c == 2 ? 1 : 0];
-        // Its own colour, not the last picture; a re-opening keeps the picture.
+        // Its own colour, not the last picture; a re-opening or a next clip keeps the picture.
         if (window && m_controls.stageActive->isChecked() && !m_reopening[c - 1])
             window->showOwnColour();
         m_mixer->stopDissolves();
@@ -619,9 +619,18 @@ bool PlaybackChannels::nextClipTick(int channel)
     m_controls.playAfterLoad->setChecked(true);
     // The marker stays set during the load, so that a dissolve of Player A running now does
     // not refuse it; an end of the other channel reported meanwhile keeps its own marker.
+    // The layer of the channel that loads holds its last picture until the next clip's first
+    // one: no flash of its colour between two clips of a chain.
+    const int loading = m_state.selectedChannel;
+    m_reopening[loading - 1] = true;
     m_controls.load->click();
+    m_reopening[loading - 1] = false;
     if (m_state.nextClipChannel == channel)
         m_state.nextClipChannel = 0;
     m_controls.playAfterLoad->setChecked(playAfterLoad);
+    // A next clip that did not open leaves the channel stopped: its layer in its colour.
+    OutputWindow* window = m_windows[loading - 1];
+    if (ThePlayer(loading)->FileName().isEmpty() && window && m_controls.stageActive->isChecked())
+        window->showOwnColour();
     return true;
 }

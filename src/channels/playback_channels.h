@@ -179,7 +179,8 @@ private:
     ColourBars* m_colourBars[2] = {};
     ChannelHooks* m_hooks;
     FilterPanel* m_filterPanel = nullptr;
-    // While the filter panel re-opens a channel: its layer keeps the last picture.
+    // While the filter panel re-opens a channel, or a next clip loads into it: its layer keeps
+    // the last picture until the new first one (a stop in between shows no colour).
     bool m_reopening[2] = {};
     ChannelMixer* m_mixer;
     OutputWindow* m_windows[2] = {};

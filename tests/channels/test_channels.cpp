@@ -13,6 +13,7 @@
 #include "shared/media_time.h"
 #include "shared/player_wait.h"
 #include "stage/output_window.h"
+#include "stage/video_surface.h"
 #include "support/modal_answers.h"
 #include "support/show_console.h"
 #include "ui/dataset_grid.h"
@@ -661,6 +662,62 @@ private slots:
                  QString("0"));
         show.load(2, clips[0]);
         QTRY_COMPARE(show.label("pausedB"), QString("PAUSED"));
+    }
+
+    void aChainHoldsTheLastPictureUntilTheNextClipsFirst_data()
+    {
+        QTest::addColumn<bool>("nextOpens");
+        QTest::newRow("the next clip opens") << true;
+        QTest::newRow("the next clip cannot be opened: the layer's colour") << false;
+    }
+    void aChainHoldsTheLastPictureUntilTheNextClipsFirst()
+    {
+        QFETCH(bool, nextOpens);
+        QTemporaryDir folder;
+        const QString next = folder.filePath("next.webm");
+        QVERIFY(QFile::copy(media("clip_vp9.webm"), next));
+        Show show;
+        show.stageActive();
+        const QList<int> clips = show.add({media("clip_mpeg4.avi"), next});
+        show.set(clips[0], R"("status" = 'NEXT CLIP')");
+        if (!nextOpens) { // damaged after it was added
+            QFile file(next);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(QByteArray(4096, 'x'));
+        }
+        // What the audience sees on layer A at each of its paints: a picture, or its colour.
+        VideoSurface* surface = show.layer(1)->surface();
+        struct Paints : QObject {
+            VideoSurface* surface = nullptr;
+            QList<bool> pictures;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    pictures.append(surface->showsPicture());
+                return false;
+            }
+        } paints;
+        paints.surface = surface;
+        surface->installEventFilter(&paints);
+        const int* opened = show.countOpenings(1);
+        show.load(1, clips[0], true);
+        QTRY_VERIFY(paints.pictures.contains(true));
+
+        if (nextOpens) {
+            QTRY_COMPARE_WITH_TIMEOUT(show.main->state().codiceA, clips[1], 5000);
+            const qint64 presented = surface->presentedCount();
+            QTRY_VERIFY(surface->presentedCount() > presented + 5); // the next clip plays
+            QCOMPARE(*opened, 2);
+            const QList<bool> seen = paints.pictures.mid(paints.pictures.indexOf(true));
+            QVERIFY2(!seen.contains(false), "the layer showed its colour between the clips");
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(show.player(1)->FileName().isEmpty() &&
+                                         show.main->state().nextClipChannel == 0,
+                                     5000);
+            QCOMPARE(*opened, 1);
+            QTRY_VERIFY(!paints.pictures.isEmpty() && !paints.pictures.last());
+            QVERIFY(!surface->showsPicture());
+        }
     }
 
     void theNextClipLoadsWhileAIsDissolvingOrAPlayerOpens_data()
