@@ -322,11 +322,7 @@ void PlaybackSession::readLoop()
                     breakReported = true;
                     notify(3, m_reached);
                 }
-                if (m_videoStream >= 0)
-                    m_video.packets.putEnd(m_videoStream);
-                if (m_audioStream >= 0)
-                    m_audio.packets.putEnd(m_audioStream);
-                m_eof = true;
+                queueEnd();
                 endQueued = true;
             }
             std::unique_lock lock(m_control);
@@ -590,6 +586,11 @@ void PlaybackSession::checkStalledRead()
             .arg(m_fileName)
             .arg(StalledReadLimit, 0, 'f', 0));
     notify(3, m_reached);
+    queueEnd();
+}
+
+void PlaybackSession::queueEnd()
+{
     if (m_videoStream >= 0)
         m_video.packets.putEnd(m_videoStream);
     if (m_audioStream >= 0)

@@ -139,6 +139,8 @@ private:
     // Called by the playback thread: a read that has not returned for StalledReadLimit ends
     // the clip as if the file broke off there.
     void checkStalledRead();
+    // The end of the input to the decoders.
+    void queueEnd();
 
     QString m_fileName;
     OpenSettings m_settings;
