@@ -19,6 +19,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QMap>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -56,6 +58,7 @@ struct ChannelCount {
     int droppedNow = 0;      // of the current opening
     double worstDrift = 0;
     bool brokeOff = false; // the current opening's file broke off: its sound runs out alone
+    qint64 openedAt = -1;  // when the current opening began, on the show's clock (ms)
 };
 
 struct Interval {
@@ -101,15 +104,19 @@ int main(int argc, char* argv[])
     benchButton(main, "chkPlayAfterLoad")->setChecked(true);
 
     ChannelCount counts[2];
+    QElapsedTimer clock; // for the times of openings
+    clock.start();
+    QMap<QString, long> droppedByFile; // where pictures were dropped
     for (const int channel : {1, 2}) {
         TFFPlayer* player = main->channels().ThePlayer(channel);
         auto forward = player->OnFileOpen;
-        player->OnFileOpen = [forward, &counts, channel](TFFPlayer* sender, int64_t duration,
-                                                         int width, int height, int& screenWidth,
-                                                         int& screenHeight) {
+        player->OnFileOpen = [forward, &counts, &clock,
+                              channel](TFFPlayer* sender, int64_t duration, int width, int height,
+                                       int& screenWidth, int& screenHeight) {
             ++counts[channel - 1].clips;
             counts[channel - 1].droppedNow = 0;
             counts[channel - 1].brokeOff = false;
+            counts[channel - 1].openedAt = clock.elapsed();
             forward(sender, duration, width, height, screenWidth, screenHeight);
         };
         auto forwardBreak = player->OnReadError;
@@ -139,10 +146,22 @@ int main(int argc, char* argv[])
             ChannelCount& count = counts[channel - 1];
             const int dropped = player->FramesDropped();
             if (dropped > count.droppedNow) {
-                count.dropped += dropped - count.droppedNow;
+                const int more = dropped - count.droppedNow;
+                count.dropped += more;
                 if (player->CurrentPTS() < 1000000)
-                    count.droppedAtStart += dropped - count.droppedNow;
+                    count.droppedAtStart += more;
                 count.droppedNow = dropped;
+                // Where, and what else went on: the other channel's opening, a dissolve.
+                const QString file = QFileInfo(player->FileName()).fileName();
+                droppedByFile[file] += more;
+                const ChannelCount& other = counts[2 - channel];
+                std::fprintf(stderr,
+                             "dropped %d: %c %s at %.2f s of the clip, %.1f s into the show; the "
+                             "other channel opened %.2f s before%s\n",
+                             more, channel == 1 ? 'A' : 'B', qPrintable(file),
+                             player->CurrentPTS() / 1e6, show.elapsed() / 1000.0,
+                             (clock.elapsed() - other.openedAt) / 1000.0,
+                             mixer.dissolving(1) || mixer.dissolving(2) ? ", dissolving" : "");
             }
             // In steady play: from 1 s into the clip (both clocks set and settled).
             const double drift = player->ClockDrift();
@@ -212,6 +231,11 @@ int main(int argc, char* argv[])
                     seconds, qint64(total.dissolves.size()), percentile(total.dissolves, 0.5),
                     percentile(total.dissolves, 1.0), total.faults, firstMemory / 1024,
                     memory / 1024);
+        QStringList files;
+        for (auto it = droppedByFile.cbegin(); it != droppedByFile.cend(); ++it)
+            files.append(QStringLiteral("%1 %2").arg(it.key()).arg(it.value()));
+        std::printf("pictures dropped by file: %s\n",
+                    files.isEmpty() ? "none" : qPrintable(files.join(", ")));
         main->closeWithoutAsking(); // the clips are on air: no question
     });
     return app.exec();
