@@ -676,9 +676,13 @@ void PlaybackSession::refreshVideo(double& remaining)
         m_externalClock.syncTo(m_videoClock, MediaClock::NoSyncThreshold);
         // A late picture is dropped to keep up, except when play begins: there it is late
         // because the decoders are starting, and showing the next pictures without waiting
-        // catches up within a few pictures, with none missing.
-        if (!showNow && m_steps == 0 && m_pictures->remaining() > 1 && m_playingSince > 0 &&
-            time - m_playingSince > StartWithoutDrops) {
+        // catches up within a few pictures, with none missing. What lateness is left when
+        // that time ends is forgiven once (the sound sync corrects the rest): it is the
+        // start's, and counting it against the next pictures would drop several at once.
+        const bool mayDrop = m_playingSince > 0 && time - m_playingSince > StartWithoutDrops;
+        if (mayDrop && !std::exchange(m_dropsAllowed, true))
+            m_frameTimer = std::max(m_frameTimer, time);
+        if (!showNow && m_steps == 0 && m_pictures->remaining() > 1 && mayDrop) {
             DecodedFrame* next = m_pictures->peekNext();
             if (time > m_frameTimer + frameDuration(*frame, *next)) {
                 m_pictures->next(); // late: dropped

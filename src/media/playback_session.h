@@ -176,7 +176,8 @@ private:
     bool m_endReported = false;
     int m_seeksSeen = 0;
     bool m_firstPictureShown = false;
-    double m_playingSince = 0; // when play first went on unpaused (MediaClock time), 0 before
+    double m_playingSince = 0;   // when play first went on unpaused (MediaClock time), 0 before
+    bool m_dropsAllowed = false; // the start's time without drops is over
     // Off while opened paused, until resumed (user-interface thread) or sought (playback
     // thread); it only ever turns on.
     std::atomic<bool> m_reportPositions;
