@@ -360,14 +360,38 @@ bool PlaybackChannels::applyFilterSettings(int c, const ClipSettings& wanted, bo
     return true;
 }
 
+ClipSettings PlaybackChannels::loadedSettings(int channel) const
+{
+    ClipSettings s = m_state.clipSettings[channel];
+    s.FIn = 0;
+    s.FOut = 0;
+    const bool withFilters = m_controls.loadFilters->isChecked();
+    if (withFilters)
+        s.resetFilters();
+    readClipSettings(m_database.playlist, s, withFilters);
+    return s;
+}
+
+OpenSettings PlaybackChannels::openSettings(int channel, const ClipSettings& clip,
+                                            bool deinterlace) const
+{
+    OpenSettings settings;
+    settings.deinterlace = deinterlace;
+    settings.videoFilters =
+        panel(channel)->filterOnButton()->isChecked() ? videoFilterText(clip) : QString();
+    settings.audioChannels = m_menu.support51->isChecked() ? 6 : 2;
+    settings.startTime = clip.FIn;
+    return settings;
+}
+
 void PlaybackChannels::videoclip(const QString& file, int channel)
 {
     TFFPlayer* player = ThePlayer(channel);
-    ChannelPanel* p = panel(channel);
-    player->setDeinterlace(p->deinterlaceButton()->isChecked());
-    player->setVideoFilters(p->filterOnButton()->isChecked()
-                                ? videoFilterText(m_state.clipSettings[channel])
-                                : QString());
+    const OpenSettings settings = openSettings(channel, m_state.clipSettings[channel],
+                                               panel(channel)->deinterlaceButton()->isChecked());
+    player->setDeinterlace(settings.deinterlace);
+    player->setVideoFilters(settings.videoFilters);
+    player->setAudioChannels(settings.audioChannels);
     // Every renderer entry draws on the same surface and plays through SDL's default output;
     // the choice is kept on the player, and Direct Draw keeps its console rules.
     const TVideoDriver videoDrivers[3] = {vdDefault, vdDirectDraw, vdGDI};
@@ -380,7 +404,6 @@ void PlaybackChannels::videoclip(const QString& file, int channel)
         if (m_menu.audio[i]->isChecked())
             player->AudioDriver = audioDrivers[i];
     }
-    player->setAudioChannels(m_menu.support51->isChecked() ? 6 : 2);
     player->Open(file, TheHandle(channel), !m_controls.playAfterLoad->isChecked());
 }
 
@@ -542,6 +565,43 @@ void PlaybackChannels::vAPosition(TFFPlayer* sender, int64_t pts)
     p->showPosition(pts, s.FDuration);
     if (p->previewOn())
         p->showPreview(sender->CurrentFrame(p->previewSize()));
+    keepNextClipPrepared(c, pts);
+}
+
+void PlaybackChannels::keepNextClipPrepared(int c, int64_t pts)
+{
+    TFFPlayer* player = ThePlayer(c);
+    ReadDataset& clips = m_database.playlist;
+    if (panel(c)->endStatus() != "NEXT CLIP" || clips.isEmpty() || m_state.selectedChannel != c) {
+        player->DropPrepared();
+        return;
+    }
+    // In the clip's last ten seconds; not in its own first second, unless it ends soon: its
+    // start comes first.
+    const ClipSettings& s = m_state.clipSettings[c];
+    const int64_t left = s.FDuration - pts;
+    if (left > 10000000 || (pts - s.FIn < 1000000 && left > 2000000))
+        return;
+    QString file, title;
+    OpenSettings settings;
+    {
+        const auto back = qScopeGuard([&clips, cursor = clips.recNo()] { clips.moveTo(cursor); });
+        clips.moveTo(nextClipRow(c));
+        file = clips.text("file");
+        title = clips.text("titolo");
+        settings = openSettings(c, loadedSettings(c), clips.integer("deinterlace") == 1);
+    }
+    QString error;
+    if (player->Prepare(file, TheHandle(c), settings, error) != TFFPlayer::Preparation::Failed) {
+        m_toldUnprepared[c - 1].clear();
+        return;
+    }
+    if (std::exchange(m_toldUnprepared[c - 1], file) == file)
+        return;
+    m_host.showFault(QStringLiteral("Player %1: the next clip \"%2\" cannot be opened; it is "
+                                    "tried again when this clip ends.\n%3")
+                         .arg(c == 2 ? 'B' : 'A')
+                         .arg(title, error));
 }
 
 void PlaybackChannels::vAState(TFFPlayer* sender, TPlayState state)
@@ -598,13 +658,23 @@ void PlaybackChannels::endReached(int c)
     ReadDataset& clips = m_database.playlist;
     if (status != "NEXT CLIP" || clips.isEmpty())
         return;
-    if (!clips.locate("codice", m_state.codice(c)))
-        clips.first();
-    else if (!clips.next() && m_controls.repeatPlaylist->isChecked())
-        clips.first();
+    clips.moveTo(nextClipRow(c));
     m_controls.clipGrid->showCursor();
     m_state.nextClipChannel = c;
     m_mixer->startTimer(c);
+}
+
+int PlaybackChannels::nextClipRow(int c)
+{
+    ReadDataset& clips = m_database.playlist;
+    const int cursor = clips.recNo();
+    int row = 0;
+    if (clips.locate("codice", m_state.codice(c))) {
+        if (clips.next() || !m_controls.repeatPlaylist->isChecked())
+            row = clips.recNo();
+    }
+    clips.moveTo(cursor);
+    return row;
 }
 
 bool PlaybackChannels::nextClipTick(int channel)

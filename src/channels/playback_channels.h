@@ -2,6 +2,7 @@
 
 #include "channels/channel_mixer.h"
 #include "channels/channel_state.h"
+#include "channels/clip_settings.h"
 #include "media/player_types.h"
 
 #include <QObject>
@@ -162,6 +163,18 @@ private:
     void seekFromBar(int channel);
     bool directDraw() const;
     bool nextClipTick(int channel);
+    // The playlist row that a "NEXT CLIP" end of the channel moves the cursor to: the clip
+    // after the channel's, the first when "REPEAT PLAYLIST" wraps or the channel's clip is not
+    // in the list, the channel's own at the end of the list.
+    int nextClipRow(int channel);
+    // What loading the clip under the playlist's cursor gives the channel: its settings, and
+    // the player's opening of it.
+    ClipSettings loadedSettings(int channel) const;
+    OpenSettings openSettings(int channel, const ClipSettings& clip, bool deinterlace) const;
+    // While the channel plays a "NEXT CLIP" clip and is the selected one (where its end loads),
+    // the clip its end loads is kept opened ahead in its player; the operator is told once
+    // when that clip cannot be opened.
+    void keepNextClipPrepared(int channel, int64_t pts);
     // The channel's layer holds a clip (shown on the stage) or nothing (kept hidden).
     void holdPicture(int channel, bool holds);
     // Edits the row of the channel's clip in one write operation, the meters paused; the
@@ -182,6 +195,8 @@ private:
     // While the filter panel re-opens a channel, or a next clip loads into it: its layer keeps
     // the last picture until the new first one (a stop in between shows no colour).
     bool m_reopening[2] = {};
+    // The next clip each channel could not open ahead, as told to the operator.
+    QString m_toldUnprepared[2];
     ChannelMixer* m_mixer;
     OutputWindow* m_windows[2] = {};
 };

@@ -25,6 +25,31 @@ struct Notifier {
     std::shared_ptr<Notifier> previous; // delivers first
 };
 
+// One opening of a file: its session, opened on a thread of its own, and the notifier that
+// will deliver its reports.
+struct TFFPlayer::Opening {
+    QString fileName;
+    VideoSink* screen = nullptr;
+    OpenSettings settings;
+    std::shared_ptr<Notifier> notifier = std::make_shared<Notifier>();
+    std::unique_ptr<PlaybackSession> session;
+    // Written by the opening thread before `done`.
+    QString error;
+    bool opened = false;
+    std::atomic<bool> done{false};
+    bool started = false; // prepared ahead: its threads run (user-interface thread)
+
+    // The same file on the same screen, with the same filters, deinterlacing and sound
+    // channels: paused or not, and from where, do not matter to an Open (the open handler sets
+    // the start point, and a different one is sought).
+    bool sameAs(const QString& file, VideoSink* sink, const OpenSettings& wanted) const
+    {
+        return file == fileName && sink == screen && wanted.videoFilters == settings.videoFilters &&
+               wanted.deinterlace == settings.deinterlace &&
+               wanted.audioChannels == settings.audioChannels;
+    }
+};
+
 TFFPlayer::TFFPlayer(QObject* parent)
     : QObject(parent)
 {
@@ -39,6 +64,7 @@ TFFPlayer::~TFFPlayer()
     OnState = nullptr;
     OnOpenFailed = nullptr;
     OnReadError = nullptr;
+    DropPrepared();
     stopSession(false);
     endNotifications();
 }
@@ -62,23 +88,130 @@ bool TFFPlayer::Open(const QString& fileName, VideoSink* screen, bool paused)
         return false;
     }
     m_opening = true;
-    struct Opening {
+    struct OpeningFlag {
         bool& flag;
-        ~Opening() { flag = false; }
-    } opening{m_opening};
+        ~OpeningFlag() { flag = false; }
+    } openingFlag{m_opening};
 
-    stopSession(true);
-    endNotifications();
-    // Notifications of the old file are delivered before anything of the new one.
-    const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
-    waitDelivering([&] { return std::chrono::steady_clock::now() >= settled; });
-
-    log(QStringLiteral("using video driver: %1").arg(screen ? "surface" : "none"));
     OpenSettings settings = m_open;
     settings.paused = paused;
+    std::shared_ptr<Opening> prepared = std::exchange(m_prepared, nullptr);
+    if (prepared && !prepared->sameAs(fileName, screen, settings)) {
+        dropOpening(*prepared);
+        prepared.reset();
+    }
+    stopSession(true);
+    endNotifications();
+    // Notifications of the old file are delivered before anything of the new one. A prepared
+    // opening's notifier starts after the old ones have ended: it needs no pause for that.
+    if (!prepared) {
+        const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+        waitDelivering([&] { return std::chrono::steady_clock::now() >= settled; });
+    }
+
+    log(QStringLiteral("using video driver: %1").arg(screen ? "surface" : "none"));
+    QString error;
+    std::shared_ptr<Opening> next = prepared;
+    if (prepared && !takeOver(*prepared, error)) {
+        log(QStringLiteral("%1 could not be opened ahead (%2): it is opened now.")
+                .arg(fileName, error));
+        dropOpening(*prepared);
+        next.reset();
+    }
+    if (!next) {
+        next = beginOpening(fileName, screen, settings);
+        if (!finishOpening(*next, error)) {
+            dropOpening(*next);
+            fail(error);
+            if (OnOpenFailed)
+                OnOpenFailed(this);
+            return false;
+        }
+    }
+    if (next == prepared)
+        log(QStringLiteral("%1 was opened ahead").arg(fileName));
+    PlaybackSession& session = *next->session;
+    m_fileName = fileName;
+    m_formatName = session.formatName();
+    m_videoAspect = session.displayAspect();
+    const QSize surface = screen ? screen->surfaceSize() : QSize();
+    int screenWidth = 0;
+    int screenHeight = 0;
+    if (OnFileOpen)
+        OnFileOpen(this, session.duration(), session.frameWidth(), session.frameHeight(),
+                   screenWidth, screenHeight);
+    if (screenWidth <= 0 || screenHeight <= 0) {
+        screenWidth = surface.width();
+        screenHeight = surface.height();
+    }
+    m_session = std::move(next->session);
+    // A start point set by the open handler applies to this opening.
+    if (m_open.startTime != next->settings.startTime && m_open.startTime >= 0)
+        m_session->seek(m_open.startTime, 0);
+    startNotifications(next->notifier);
+    if (next != prepared && !m_session->start(error)) {
+        fail(error);
+        stopSession(false);
+        endNotifications();
+        return false;
+    }
+    if (next == prepared) {
+        // The speed may have changed since it was prepared.
+        m_session->setSpeed(m_live.playbackSpeed);
+        m_session->release(paused);
+    }
+    // Until the playback thread runs and its first state has been delivered; inside a
+    // notification handler that state can only come after the handler.
+    const auto started = std::chrono::steady_clock::now();
+    if (m_deliveryDepth == 0)
+        waitDelivering([&] {
+            return m_state != psStop ||
+                   std::chrono::steady_clock::now() - started > std::chrono::seconds(5);
+        });
+    return true;
+}
+
+TFFPlayer::Preparation TFFPlayer::Prepare(const QString& fileName, VideoSink* screen,
+                                          const OpenSettings& settings, QString& error)
+{
+    OpenSettings held = settings;
+    held.paused = true;
+    held.held = true;
+    if (m_prepared && (!m_prepared->sameAs(fileName, screen, held) ||
+                       m_prepared->settings.startTime != held.startTime))
+        DropPrepared();
+    if (!m_prepared)
+        m_prepared = beginOpening(fileName, screen, held);
+    Opening& prepared = *m_prepared;
+    if (!prepared.done)
+        return Preparation::Opening;
+    // Its threads start on this thread, as every opening's, once the file is open.
+    if (prepared.opened && !prepared.started) {
+        prepared.started = prepared.session->start(prepared.error);
+        prepared.opened = prepared.started;
+    }
+    if (!prepared.opened) {
+        error = prepared.error;
+        return Preparation::Failed;
+    }
+    return Preparation::Ready;
+}
+
+void TFFPlayer::DropPrepared()
+{
+    if (m_prepared)
+        dropOpening(*std::exchange(m_prepared, nullptr));
+}
+
+std::shared_ptr<TFFPlayer::Opening>
+TFFPlayer::beginOpening(const QString& fileName, VideoSink* screen, const OpenSettings& settings)
+{
+    auto opening = std::make_shared<Opening>();
+    opening->fileName = fileName;
+    opening->screen = screen;
+    opening->settings = settings;
     PlaybackSession::Callbacks callbacks;
-    const std::shared_ptr<Notifier> notifier = makeNotifier();
-    callbacks.notify = [notifier](int kind, int64_t value) {
+    callbacks.notify = [notifier = opening->notifier](int kind, int64_t value) {
         notifier->ring.push(NotificationRing::Kind(kind), value);
     };
     callbacks.videoHook = [this](QImage& picture, int64_t pts, bool& update) {
@@ -94,76 +227,51 @@ bool TFFPlayer::Open(const QString& fileName, VideoSink* screen, bool paused)
         if (OnLog)
             OnLog(this, line);
     };
-    auto session =
+    opening->session =
         std::make_unique<PlaybackSession>(fileName, settings, m_live, screen, std::move(callbacks));
-    QString error;
-    if (!openSession(session, error)) {
-        fail(error);
-        if (OnOpenFailed)
-            OnOpenFailed(this);
-        return false;
-    }
-    m_fileName = fileName;
-    m_formatName = session->formatName();
-    m_videoAspect = session->displayAspect();
-    const QSize surface = screen ? screen->surfaceSize() : QSize();
-    int screenWidth = 0;
-    int screenHeight = 0;
-    if (OnFileOpen)
-        OnFileOpen(this, session->duration(), session->frameWidth(), session->frameHeight(),
-                   screenWidth, screenHeight);
-    if (screenWidth <= 0 || screenHeight <= 0) {
-        screenWidth = surface.width();
-        screenHeight = surface.height();
-    }
-    m_session = std::move(session);
-    // A start point set by the open handler applies to this opening.
-    if (m_open.startTime != settings.startTime && m_open.startTime >= 0)
-        m_session->seek(m_open.startTime, 0);
-    startNotifications(notifier);
-    if (!m_session->start(error)) {
-        fail(error);
-        stopSession(false);
-        endNotifications();
-        return false;
-    }
-    // Until the playback thread runs and its first state has been delivered; inside a
-    // notification handler that state can only come after the handler.
-    const auto started = std::chrono::steady_clock::now();
-    if (m_deliveryDepth == 0)
-        waitDelivering([&] {
-            return m_state != psStop ||
-                   std::chrono::steady_clock::now() - started > std::chrono::seconds(5);
-        });
-    return true;
+    std::thread([opening] {
+        QString error;
+        opening->opened = opening->session->open(error);
+        opening->error = error;
+        opening->done = true;
+    }).detach();
+    return opening;
 }
 
-bool TFFPlayer::openSession(std::unique_ptr<PlaybackSession>& session, QString& error)
+bool TFFPlayer::takeOver(Opening& prepared, QString& error)
 {
-    struct Attempt {
-        std::unique_ptr<PlaybackSession> session;
-        QString error;
-        bool opened = false;
-        std::atomic<bool> done{false};
-    };
-    auto attempt = std::make_shared<Attempt>();
-    attempt->session = std::move(session);
-    std::thread([attempt] {
-        attempt->opened = attempt->session->open(attempt->error);
-        attempt->done = true;
-    }).detach();
+    if (!finishOpening(prepared, error))
+        return false;
+    if (!prepared.started)
+        prepared.started = prepared.session->start(error);
+    return prepared.started && prepared.session->openHeldSound(error);
+}
+
+bool TFFPlayer::finishOpening(Opening& opening, QString& error)
+{
     const auto began = std::chrono::steady_clock::now();
     waitDelivering(
-        [&] { return attempt->done || std::chrono::steady_clock::now() - began > OpenGiveUp; });
-    if (!attempt->done) {
-        // The opening thread ends the session when the file answers at last.
-        attempt->session->switchCallbacksOff();
-        error = QStringLiteral("%1: the file does not answer").arg(attempt->session->fileName());
+        [&] { return opening.done || std::chrono::steady_clock::now() - began > OpenGiveUp; });
+    if (!opening.done) {
+        error = QStringLiteral("%1: the file does not answer").arg(opening.fileName);
         return false;
     }
-    session = std::move(attempt->session);
-    error = attempt->error;
-    return attempt->opened;
+    error = opening.error;
+    return opening.opened;
+}
+
+void TFFPlayer::dropOpening(Opening& opening)
+{
+    if (!opening.session)
+        return;
+    if (!opening.done) {
+        // The opening thread ends the session when the file answers at last.
+        opening.session->switchCallbacksOff();
+        return;
+    }
+    if (opening.started && !opening.session->stop())
+        PlaybackSession::endWhenRead(std::move(opening.session));
+    opening.session.reset();
 }
 
 void TFFPlayer::stopSession(bool keepOpenSettings)
@@ -187,19 +295,14 @@ void TFFPlayer::stopSession(bool keepOpenSettings)
 void TFFPlayer::Stop(bool waitForStop)
 {
     Q_UNUSED(waitForStop); // the threads end within a few milliseconds: always waited for
+    DropPrepared();
     stopSession(false);
     endNotifications();
 }
 
-std::shared_ptr<Notifier> TFFPlayer::makeNotifier()
-{
-    auto notifier = std::make_shared<Notifier>();
-    notifier->previous = m_retired.empty() ? nullptr : m_retired.back();
-    return notifier;
-}
-
 void TFFPlayer::startNotifications(const std::shared_ptr<Notifier>& notifier)
 {
+    notifier->previous = m_retired.empty() ? nullptr : m_retired.back();
     notifier->thread = std::thread([this, raw = notifier.get()] {
         // What an older opening still has to say comes first.
         while (raw->previous && raw->previous->running && !raw->ending)

@@ -44,7 +44,20 @@ public:
     bool SDLLibLoaded() const { return true; }
     bool LoadSDLLib(const QString&, const QString&) { return true; }
 
+    // Opens the file and starts it (paused or playing). An opening prepared for it (Prepare)
+    // is taken over: its first picture replaces the picture on the screen at once.
     bool Open(const QString& fileName, VideoSink* screen, bool paused);
+    // Keeps this opening prepared for an Open to come, while the current one plays on: the
+    // file is opened on a thread of its own, then started paused with its first picture
+    // decoded and not shown. An Open of the same file on the same screen, with the same
+    // filters, deinterlacing and sound channels, takes it over; any other Open, a Stop or a
+    // preparation of something else drops it. Called again with the same opening (as it
+    // plays on), it only looks how the preparation goes; the reason is in `error` when the
+    // file cannot be opened.
+    enum class Preparation { Opening, Ready, Failed };
+    Preparation Prepare(const QString& fileName, VideoSink* screen, const OpenSettings& settings,
+                        QString& error);
+    void DropPrepared();
     void Stop(bool waitForStop);
     void Pause();
     void Resume();
@@ -134,13 +147,22 @@ public:
     std::function<void(TFFPlayer* sender, const QString& line)> OnLog;
 
 private:
+    struct Opening;
+
     void fail(const QString& message);
     void log(const QString& line);
     void stopSession(bool keepOpenSettings);
-    // Opens the session on a thread of its own while delivering, so that a file that does not
-    // answer (a network share gone) cannot hold the console: given up after a few seconds.
-    bool openSession(std::unique_ptr<PlaybackSession>& session, QString& error);
-    std::shared_ptr<Notifier> makeNotifier();
+    // Opens a session on a thread of its own, so that a file that does not answer (a network
+    // share gone) cannot hold the console.
+    std::shared_ptr<Opening> beginOpening(const QString& fileName, VideoSink* screen,
+                                          const OpenSettings& settings);
+    // Waits, delivering, until the opening is done; it is given up after a few seconds. False
+    // with the reason in `error` when the file did not open.
+    bool finishOpening(Opening& opening, QString& error);
+    // Makes a prepared opening ready to be shown: open, started, with its sound device.
+    bool takeOver(Opening& prepared, QString& error);
+    // Ends an opening wherever it is: still opening, open, or started.
+    static void dropOpening(Opening& opening);
     void startNotifications(const std::shared_ptr<Notifier>& notifier);
     void endNotifications();
     void deliver(Notifier& notifier, int kind, int64_t value);
@@ -150,6 +172,7 @@ private:
     LiveSettings m_live;
     OpenSettings m_open;
     std::unique_ptr<PlaybackSession> m_session;
+    std::shared_ptr<Opening> m_prepared; // the opening prepared for the next Open, if any
     // The notifier of the current opening, and older ones still finishing a delivery (when a
     // handler stopped or reopened the player from inside a notification).
     std::shared_ptr<Notifier> m_notifier;

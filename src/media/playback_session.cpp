@@ -56,6 +56,7 @@ PlaybackSession::PlaybackSession(const QString& fileName, const OpenSettings& se
     , m_reportPositions(!settings.paused)
 {
     m_paused = settings.paused;
+    m_held = settings.held;
     ++sessionsAlive;
 }
 
@@ -149,18 +150,32 @@ bool PlaybackSession::open(QString& error)
     return true;
 }
 
+bool PlaybackSession::openSound(QString& error)
+{
+    auto sound = std::make_unique<SoundOutput>(SoundOutput::Source{
+        *m_sounds, m_audio.packets, m_audioClock, m_externalClock, m_live, m_paused, m_abort,
+        startTime(), m_callbacks.audioHook, [this](const QString& line) { log(line); }});
+    if (!sound->open(m_audio.codec->sample_rate, m_settings.audioChannels, error))
+        return false;
+    std::lock_guard lock(m_control);
+    m_sound = std::move(sound);
+    m_sound->setPaused(m_paused);
+    return true;
+}
+
+bool PlaybackSession::openHeldSound(QString& error)
+{
+    return m_audioStream < 0 || m_sound || openSound(error);
+}
+
 bool PlaybackSession::start(QString& error)
 {
-    if (m_audioStream >= 0) {
-        m_sound = std::make_unique<SoundOutput>(SoundOutput::Source{
-            *m_sounds, m_audio.packets, m_audioClock, m_externalClock, m_live, m_paused, m_abort,
-            startTime(), m_callbacks.audioHook, [this](const QString& line) { log(line); }});
-        if (!m_sound->open(m_audio.codec->sample_rate, m_settings.audioChannels, error)) {
-            log(error);
-            m_sound.reset();
-            m_audioStream = -1; // no sound device: the picture still plays
-            m_sounds.reset();
-        }
+    // Without a sound device the picture still plays. A session opened held tries again when
+    // it is released (a driver with a single device frees it when the last opening stops).
+    if (m_audioStream >= 0 && !openSound(error) && !m_held) {
+        log(error);
+        m_audioStream = -1;
+        m_sounds.reset();
     }
     m_externalClock.set(NAN, -1);
     m_externalClock.setSpeed(m_live.playbackSpeed);
@@ -178,8 +193,6 @@ bool PlaybackSession::start(QString& error)
         m_wake.notify_all();
     });
     m_playbackThread = std::thread(&PlaybackSession::playbackLoop, this);
-    if (m_sound)
-        m_sound->setPaused(m_paused);
     m_started = true;
     return true;
 }
@@ -628,6 +641,8 @@ void PlaybackSession::refreshVideo(double& remaining)
         std::lock_guard lock(m_control);
         m_frameTimer += std::exchange(m_pausedFor, 0.0);
         paused = m_paused;
+        if (m_held)
+            return; // opened ahead: its first picture waits for its turn
     }
     for (;;) {
         if (m_pictures->remaining() == 0) {
@@ -749,6 +764,15 @@ bool PlaybackSession::togglePause()
     std::lock_guard lock(m_control);
     setPausedLocked(!m_paused);
     return m_paused;
+}
+
+void PlaybackSession::release(bool paused)
+{
+    std::lock_guard lock(m_control);
+    m_held = false;
+    if (!paused)
+        setPausedLocked(false);
+    m_wake.notify_all();
 }
 
 void PlaybackSession::setPausedLocked(bool pausing)

@@ -57,6 +57,9 @@ public:
     bool open(QString& error);
     // Starts the threads; playback begins (or waits, when opened paused).
     bool start(QString& error);
+    // The sound device of a session opened held: opened by start() when it could be, else
+    // now. False, with the reason, when the file has sound and no device can be had.
+    bool openHeldSound(QString& error);
     // Ends every thread and waits for them. The playback thread reports psStop on its way.
     // The reading thread may be stuck in the file (a share that stopped answering): it is
     // waited for ReadGiveUp at most, and false says it is still reading; then the session
@@ -84,6 +87,9 @@ public:
     int64_t currentPts() const { return m_currentPts; } // microseconds, -1 before the first
 
     bool paused() const { return m_paused; }
+    // A session opened held (OpenSettings::held) shows its first picture now, and plays on
+    // unless `paused`.
+    void release(bool paused);
     // Pauses or resumes; returns the new paused state.
     bool togglePause();
     // Shows the next picture, then pauses again.
@@ -125,6 +131,8 @@ private:
     bool checkFilterGraph(QString& error);
     // A frame of the video stream's size and format, without data; null when not known yet.
     FramePtr streamPicture() const;
+    // Opens the sound device, paused as the session is; nothing changes when it cannot.
+    bool openSound(QString& error);
     void refreshVideo(double& remaining);
     double targetDelay(double delay) const;
     double frameDuration(const DecodedFrame& frame, const DecodedFrame& next) const;
@@ -161,8 +169,9 @@ private:
     MediaClock m_externalClock;
 
     std::unique_ptr<VideoFilterGraph> m_filterGraph; // with a video stream
-    // Made by start() with a sound stream, ended by stop() after the other threads; the
-    // playback thread pauses it after a step.
+    // Made by start() with a sound stream (or, opened held, by openHeldSound()), ended by
+    // stop() after the other threads; set under m_control, as the playback thread pauses it
+    // after a step.
     std::unique_ptr<SoundOutput> m_sound;
     PicturePresenter m_presenter;
 
@@ -199,6 +208,8 @@ private:
     std::atomic<bool> m_forceRefresh{false};
     // The surface changed or the hook has new marks: the last picture again when none is new.
     std::atomic<bool> m_redrawLast{false};
+    // Opened held: no picture is shown until release() (under m_control).
+    std::atomic<bool> m_held{false};
     bool m_seekRequested = false;
     int64_t m_seekTarget = 0;
     // The last exact seek: its time in the stream's seconds and the packet serials it applies

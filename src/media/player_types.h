@@ -41,4 +41,6 @@ struct OpenSettings {
     QString videoFilters;
     int64_t startTime = INT64_MIN; // microseconds; INT64_MIN = from the beginning
     int audioChannels = 2;         // 6 for a 5.1 output
+    // Opened ahead of its turn: nothing is shown until the session is released.
+    bool held = false;
 };

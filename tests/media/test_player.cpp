@@ -1,4 +1,5 @@
 #include "media/ff_player.h"
+#include "media/numbered_frames.h"
 #include "media/playback_session.h"
 #include "media/player_probe.h"
 #include "media/recording_sink.h"
@@ -20,6 +21,26 @@
 
 namespace {
 constexpr int EndTimeout = 10000;
+
+// A sink that reads every picture it is given as a numbered picture (none: another picture).
+class NumberedSink : public RecordingSink {
+public:
+    void present(const QImage& picture, const QRect& target, const QColor& background) override
+    {
+        RecordingSink::present(picture, target, background);
+        QMutexLocker lock(&m_seenMutex);
+        m_seen.append(readPictureNumber(picture));
+    }
+    QList<std::optional<PictureNumber>> seen() const
+    {
+        QMutexLocker lock(&m_seenMutex);
+        return m_seen;
+    }
+
+private:
+    mutable QMutex m_seenMutex;
+    QList<std::optional<PictureNumber>> m_seen;
+};
 
 // A file that stops answering, as a network share that is gone: a pipe that gives the first
 // `bytes` of `source` and then nothing, until answer() (or the end of the test) closes it.
@@ -613,6 +634,99 @@ private slots:
         const double seconds = double(bytesPlayed) / (48000 * 4);
         QVERIFY2(seconds > 0.8 && seconds < 1.2, qPrintable(QString::number(seconds)));
         QCOMPARE(heard.load(), stretch);
+    }
+
+    void aPreparedOpeningTakesOverWithItsFirstPicture_data()
+    {
+        QTest::addColumn<bool>("paused");
+        QTest::newRow("opened playing") << false;
+        QTest::newRow("opened paused") << true;
+    }
+    void aPreparedOpeningTakesOverWithItsFirstPicture()
+    {
+        QFETCH(bool, paused);
+        QTemporaryDir folder;
+        const QString next = folder.filePath("next.mp4");
+        QVERIFY(QFile::copy(media("numbered_2.mp4"), next));
+        NumberedSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("numbered_1.mp4"), &sink, false));
+        QString error;
+        QTRY_VERIFY(player.Prepare(next, &sink, {}, error) == TFFPlayer::Preparation::Ready);
+        QTRY_VERIFY_WITH_TIMEOUT(probe.states.contains(psEnd), EndTimeout);
+        const QList<std::optional<PictureNumber>> before = sink.seen();
+        // Held: the prepared opening showed nothing. Gone now, the file can only play from
+        // the opening prepared while it was there.
+        QVERIFY(!before.contains(PictureNumber{2, 0}));
+        QVERIFY(QFile::remove(next));
+        probe.states.clear();
+        QVERIFY(player.Open(next, &sink, paused));
+        if (paused) {
+            QTRY_VERIFY(probe.states.contains(psPause));
+            QTest::qWait(200);
+            QCOMPARE(sink.seen().last(), (PictureNumber{2, 0}));
+            player.Resume();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(probe.states.contains(psEnd), EndTimeout);
+        // Every picture of both clips once, in order: the first clip's last is followed by the
+        // next clip's first, with nothing in between.
+        QList<std::optional<PictureNumber>> expected;
+        for (const int clip : {1, 2})
+            for (int number = 0; number < 25; ++number)
+                expected.append(PictureNumber{clip, number});
+        QCOMPARE(sink.seen(), expected);
+        QVERIFY(probe.logged("was opened ahead"));
+    }
+
+    void aPreparationIsDroppedOrFailsCleanly_data()
+    {
+        QTest::addColumn<QString>("prepared");
+        QTest::addColumn<QString>("then");
+        QTest::newRow("another file opened") << "numbered_2.mp4"
+                                             << "open another";
+        QTest::newRow("the player stopped") << "numbered_2.mp4"
+                                            << "stop";
+        QTest::newRow("something else prepared") << "numbered_2.mp4"
+                                                 << "prepare another";
+        QTest::newRow("a file that cannot be opened") << "random.mp4"
+                                                      << "open it";
+    }
+    void aPreparationIsDroppedOrFailsCleanly()
+    {
+        QFETCH(QString, prepared);
+        QFETCH(QString, then);
+        const int sessionsBefore = PlaybackSession::alive();
+        NumberedSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("numbered_1.mp4"), &sink, true));
+        QString error;
+        const bool opens = prepared != "random.mp4";
+        const auto expected =
+            opens ? TFFPlayer::Preparation::Ready : TFFPlayer::Preparation::Failed;
+        QTRY_VERIFY(player.Prepare(media(prepared), &sink, {}, error) == expected);
+        QCOMPARE(error.isEmpty(), opens);
+        QCOMPARE(PlaybackSession::alive(), sessionsBefore + 2);
+        if (then == "open another") {
+            QVERIFY(player.Open(media("numbered_1.mp4"), &sink, false));
+            QCOMPARE(PlaybackSession::alive(), sessionsBefore + 1);
+            QTRY_VERIFY_WITH_TIMEOUT(probe.states.contains(psEnd), EndTimeout);
+        } else if (then == "stop") {
+            player.Stop(true);
+            QCOMPARE(PlaybackSession::alive(), sessionsBefore);
+        } else if (then == "prepare another") {
+            QTRY_VERIFY(player.Prepare(media("numbered_1.mp4"), &sink, {}, error) ==
+                        TFFPlayer::Preparation::Ready);
+            QCOMPARE(PlaybackSession::alive(), sessionsBefore + 2);
+        } else {
+            QVERIFY(!player.Open(media(prepared), &sink, false));
+            QVERIFY(probe.logged("could not be opened ahead"));
+            QCOMPARE(PlaybackSession::alive(), sessionsBefore);
+        }
+        // Nothing of a dropped preparation was shown.
+        for (const std::optional<PictureNumber>& picture : sink.seen())
+            QVERIFY(!picture || picture->clip == 1);
     }
 
     void twoPlayersPlayAtOnce()
