@@ -316,14 +316,15 @@ void ChannelMixer::volumeSliderChanged(int channel)
     }
 }
 
-void ChannelMixer::applySpeed(int channel)
+void ChannelMixer::applySpeed(int channel, bool resync)
 {
     Channel& c = at(channel);
     const int position = c.panel->speedSlider()->value();
     if (position == 0) {
         c.player->setPlaybackSpeed(1.0);
         c.player->setSyncType(stAudio);
-        c.player->Seek(c.player->CurrentPTS()); // the clocks meet again
+        if (resync)
+            c.player->Seek(c.player->CurrentPTS());
     } else {
         c.player->setPlaybackSpeed(position < 0 ? position * 15.0 / 1600 + 1
                                                 : position * 15.0 / 100 + 1);

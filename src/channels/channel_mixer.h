@@ -64,8 +64,10 @@ public:
     void setOpacity(int channel, int opacity);
     // The volume slider's handler: the player's volume, the read-out and the icons.
     void volumeSliderChanged(int channel);
-    // The speed slider's position applied to the player (also used by loading).
-    void applySpeed(int channel);
+    // The speed slider's position applied to the player (also used by loading). Normal speed
+    // seeks the clip to where it is, so that its clocks meet again, unless `resync` is false
+    // (a load, which replaces the clip: seeking it would show an earlier picture of it).
+    void applySpeed(int channel, bool resync = true);
 
 private:
     static int index(int channel) { return channel == 2 ? 1 : 0; }

@@ -271,7 +271,7 @@ void PlaybackChannels::btnPlayAClick()
         const QSignalBlocker quiet(speed); // applied once, just below
         speed->setValue(int(clip.integer("speed")));
     }
-    m_mixer->applySpeed(c);
+    m_mixer->applySpeed(c, false);
     p->clearPreview();
     p->setEndStatus(clip.text("status"));
     m_state.codice(c) = int(clip.integer("codice"));

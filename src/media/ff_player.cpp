@@ -100,6 +100,20 @@ bool TFFPlayer::Open(const QString& fileName, VideoSink* screen, bool paused)
         dropOpening(*prepared);
         prepared.reset();
     }
+    QString error;
+    if (prepared && !takeOver(*prepared, error)) {
+        couldNotOpenAhead(*prepared, error);
+        prepared.reset();
+    }
+    // A prepared opening with its sound device shows its first picture before the old one is
+    // stopped: the old one only leaves the screen now, and stops at the end, while the screen
+    // is painted.
+    std::unique_ptr<PlaybackSession> old;
+    if (prepared && prepared->session->soundReady()) {
+        old = std::move(m_session);
+        if (old)
+            old->leaveScreen();
+    }
     stopSession(true);
     endNotifications();
     // Notifications of the old file are delivered before anything of the new one. A prepared
@@ -110,14 +124,12 @@ bool TFFPlayer::Open(const QString& fileName, VideoSink* screen, bool paused)
     }
 
     log(QStringLiteral("using video driver: %1").arg(screen ? "surface" : "none"));
-    QString error;
-    std::shared_ptr<Opening> next = prepared;
-    if (prepared && !takeOver(*prepared, error)) {
-        log(QStringLiteral("%1 could not be opened ahead (%2): it is opened now.")
-                .arg(fileName, error));
-        dropOpening(*prepared);
-        next.reset();
+    // A driver with a single sound device has freed it now.
+    if (prepared && !prepared->session->openHeldSound(error)) {
+        couldNotOpenAhead(*prepared, error);
+        prepared.reset();
     }
+    std::shared_ptr<Opening> next = prepared;
     if (!next) {
         next = beginOpening(fileName, screen, settings);
         if (!finishOpening(*next, error)) {
@@ -128,7 +140,7 @@ bool TFFPlayer::Open(const QString& fileName, VideoSink* screen, bool paused)
             return false;
         }
     }
-    if (next == prepared)
+    if (prepared)
         log(QStringLiteral("%1 was opened ahead").arg(fileName));
     PlaybackSession& session = *next->session;
     m_fileName = fileName;
@@ -149,16 +161,17 @@ bool TFFPlayer::Open(const QString& fileName, VideoSink* screen, bool paused)
     if (m_open.startTime != next->settings.startTime && m_open.startTime >= 0)
         m_session->seek(m_open.startTime, 0);
     startNotifications(next->notifier);
-    if (next != prepared && !m_session->start(error)) {
+    if (prepared) {
+        // The speed may have changed since it was prepared.
+        m_session->setSpeed(m_live.playbackSpeed);
+        m_session->release(paused);
+        if (old)
+            stopWhileDelivering(std::move(old));
+    } else if (!m_session->start(error)) {
         fail(error);
         stopSession(false);
         endNotifications();
         return false;
-    }
-    if (next == prepared) {
-        // The speed may have changed since it was prepared.
-        m_session->setSpeed(m_live.playbackSpeed);
-        m_session->release(paused);
     }
     // Until the playback thread runs and its first state has been delivered; inside a
     // notification handler that state can only come after the handler.
@@ -244,7 +257,28 @@ bool TFFPlayer::takeOver(Opening& prepared, QString& error)
         return false;
     if (!prepared.started)
         prepared.started = prepared.session->start(error);
-    return prepared.started && prepared.session->openHeldSound(error);
+    return prepared.started;
+}
+
+void TFFPlayer::couldNotOpenAhead(Opening& prepared, const QString& error)
+{
+    log(QStringLiteral("%1 could not be opened ahead (%2): it is opened now.")
+            .arg(prepared.fileName, error));
+    dropOpening(prepared);
+}
+
+void TFFPlayer::stopWhileDelivering(std::unique_ptr<PlaybackSession> session)
+{
+    std::atomic<bool> done{false};
+    bool stopped = false;
+    std::thread stopper([&] {
+        stopped = session->stop();
+        done = true;
+    });
+    waitDelivering([&] { return done.load(); });
+    stopper.join();
+    if (!stopped)
+        PlaybackSession::endWhenRead(std::move(session));
 }
 
 bool TFFPlayer::finishOpening(Opening& opening, QString& error)

@@ -159,8 +159,13 @@ private:
     // Waits, delivering, until the opening is done; it is given up after a few seconds. False
     // with the reason in `error` when the file did not open.
     bool finishOpening(Opening& opening, QString& error);
-    // Makes a prepared opening ready to be shown: open, started, with its sound device.
+    // Makes a prepared opening ready to be shown: open and started.
     bool takeOver(Opening& prepared, QString& error);
+    // Says why, and drops it.
+    void couldNotOpenAhead(Opening& prepared, const QString& error);
+    // Stops a session on a thread of its own while delivering, so that the screen is painted
+    // meanwhile; a reading thread stuck in the file is left to end on its own.
+    void stopWhileDelivering(std::unique_ptr<PlaybackSession> session);
     // Ends an opening wherever it is: still opening, open, or started.
     static void dropOpening(Opening& opening);
     void startNotifications(const std::shared_ptr<Notifier>& notifier);

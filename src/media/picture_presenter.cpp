@@ -48,6 +48,7 @@ void PicturePresenter::present(const AVFrame* frame, double pts)
         av_frame_unref(m_shown.get());
         av_frame_ref(m_shown.get(), frame);
     }
+    std::lock_guard lock(m_sinkMutex);
     if (!m_sink)
         return;
     const QColor background = m_live.background();
@@ -120,6 +121,12 @@ void PicturePresenter::present(const AVFrame* frame, double pts)
             std::swap_ranges(scaled.scanLine(top), scaled.scanLine(top) + strides[0],
                              scaled.scanLine(bottom));
     m_sink->present(scaled, target, background);
+}
+
+void PicturePresenter::leaveSink()
+{
+    std::lock_guard lock(m_sinkMutex);
+    m_sink = nullptr;
 }
 
 QImage PicturePresenter::currentFrame(const QSize& size)

@@ -165,7 +165,7 @@ bool PlaybackSession::openSound(QString& error)
 
 bool PlaybackSession::openHeldSound(QString& error)
 {
-    return m_audioStream < 0 || m_sound || openSound(error);
+    return soundReady() || openSound(error);
 }
 
 bool PlaybackSession::start(QString& error)

@@ -60,6 +60,11 @@ public:
     // The sound device of a session opened held: opened by start() when it could be, else
     // now. False, with the reason, when the file has sound and no device can be had.
     bool openHeldSound(QString& error);
+    // Whether it has its sound device, or has no sound.
+    bool soundReady() const { return m_audioStream < 0 || m_sound; }
+    // Shows nothing more from now on (another opening takes its screen over); a picture being
+    // shown is finished first.
+    void leaveScreen() { m_presenter.leaveSink(); }
     // Ends every thread and waits for them. The playback thread reports psStop on its way.
     // The reading thread may be stuck in the file (a share that stopped answering): it is
     // waited for ReadGiveUp at most, and false says it is still reading; then the session
