@@ -73,6 +73,10 @@ void findSeams(const QList<Run>& runs, QList<Seam>& seams, QList<double>& steps)
                 seams.append({last, next, ms, unnumbered});
             else if (next.number == last.number + 1)
                 steps.append(ms);
+            if (next.number == last.number + 1 && ms > 2.5 * 40)
+                std::printf("a picture held long: %d:%02d for %.0f ms, %.1f s into the "
+                            "recording\n",
+                            last.clip, last.number, ms, runs.at(previous).first * GrabMs / 1000);
         }
         previous = i;
         unnumbered = 0;

@@ -57,8 +57,9 @@ struct ChannelCount {
     long droppedAtStart = 0; // of those, in a clip's first second
     int droppedNow = 0;      // of the current opening
     double worstDrift = 0;
-    bool brokeOff = false; // the current opening's file broke off: its sound runs out alone
-    qint64 openedAt = -1;  // when the current opening began, on the show's clock (ms)
+    bool brokeOff = false;  // the current opening's file broke off: its sound runs out alone
+    bool driftTold = false; // a drift over 100 ms of the current opening was logged
+    qint64 openedAt = -1;   // when the current opening began, on the show's clock (ms)
 };
 
 struct Interval {
@@ -116,6 +117,7 @@ int main(int argc, char* argv[])
             ++counts[channel - 1].clips;
             counts[channel - 1].droppedNow = 0;
             counts[channel - 1].brokeOff = false;
+            counts[channel - 1].driftTold = false;
             counts[channel - 1].openedAt = clock.elapsed();
             forward(sender, duration, width, height, screenWidth, screenHeight);
         };
@@ -166,8 +168,16 @@ int main(int argc, char* argv[])
             // In steady play: from 1 s into the clip (both clocks set and settled).
             const double drift = player->ClockDrift();
             if (player->PlayState() == psPlay && player->CurrentPTS() > 1000000 &&
-                !count.brokeOff && std::isfinite(drift))
+                !count.brokeOff && std::isfinite(drift)) {
                 count.worstDrift = std::max(count.worstDrift, std::fabs(drift));
+                if (std::fabs(drift) > 0.1 && !std::exchange(count.driftTold, true))
+                    std::fprintf(stderr,
+                                 "drift %.0f ms: %c %s at %.2f s of the clip, %.1f s into "
+                                 "the show\n",
+                                 drift * 1000, channel == 1 ? 'A' : 'B',
+                                 qPrintable(QFileInfo(player->FileName()).fileName()),
+                                 player->CurrentPTS() / 1e6, show.elapsed() / 1000.0);
+            }
         }
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
