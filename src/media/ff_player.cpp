@@ -65,6 +65,8 @@ TFFPlayer::~TFFPlayer()
     OnOpenFailed = nullptr;
     OnReadError = nullptr;
     DropPrepared();
+    while (*m_droppingElsewhere > 0) // their sessions use the live settings and the log
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     stopSession(false);
     endNotifications();
 }
@@ -212,8 +214,18 @@ TFFPlayer::Preparation TFFPlayer::Prepare(const QString& fileName, VideoSink* sc
 
 void TFFPlayer::DropPrepared()
 {
-    if (m_prepared)
-        dropOpening(*std::exchange(m_prepared, nullptr));
+    const std::shared_ptr<Opening> prepared = std::exchange(m_prepared, nullptr);
+    if (!prepared || !prepared->started) {
+        if (prepared)
+            dropOpening(*prepared);
+        return;
+    }
+    // Its stop (its threads, its sound device) takes a while: on a thread of its own.
+    ++*m_droppingElsewhere;
+    std::thread([prepared, dropping = m_droppingElsewhere] {
+        dropOpening(*prepared);
+        --*dropping;
+    }).detach();
 }
 
 std::shared_ptr<TFFPlayer::Opening>

@@ -57,6 +57,7 @@ public:
     enum class Preparation { Opening, Ready, Failed };
     Preparation Prepare(const QString& fileName, VideoSink* screen, const OpenSettings& settings,
                         QString& error);
+    // Drops the prepared opening; a started one stops on a thread of its own.
     void DropPrepared();
     void Stop(bool waitForStop);
     void Pause();
@@ -178,6 +179,8 @@ private:
     OpenSettings m_open;
     std::unique_ptr<PlaybackSession> m_session;
     std::shared_ptr<Opening> m_prepared; // the opening prepared for the next Open, if any
+    // Prepared openings being dropped on threads of their own.
+    std::shared_ptr<std::atomic<int>> m_droppingElsewhere = std::make_shared<std::atomic<int>>(0);
     // The notifier of the current opening, and older ones still finishing a delivery (when a
     // handler stopped or reopened the player from inside a notification).
     std::shared_ptr<Notifier> m_notifier;
