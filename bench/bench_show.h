@@ -72,6 +72,17 @@ inline QPushButton* benchButton(MainWindow* main, const char* name)
     return main->findChild<QPushButton*>(QString::fromLatin1(name));
 }
 
+// The files added as "NEXT CLIP" clips with "REPEAT PLAYLIST" pressed, the stage "Main" on
+// air and "PLAY AFTER LOAD" pressed: a chain that plays for ever once one of them is loaded.
+inline void addChainedClips(MainWindow* main, const QStringList& files)
+{
+    main->findChild<QComboBox*>("chkDefaultStatus")->setCurrentText("NEXT CLIP");
+    main->addClips(files);
+    benchButton(main, "btnrepeatplaylist")->click();
+    benchButton(main, "btnScreen1")->click(); // the stage "Main" goes on air
+    benchButton(main, "chkPlayAfterLoad")->setChecked(true);
+}
+
 // The two files added as looping clips and playing in Player A and Player B, on the stage
 // "Main" on air.
 inline void playLoopingClips(MainWindow* main, const QString& fileA, const QString& fileB)

@@ -16,7 +16,6 @@
 #include "bench_measure.h"
 #include "bench_show.h"
 
-#include <QComboBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -114,11 +113,7 @@ int main(int argc, char* argv[])
     if (!console)
         return 1;
     MainWindow* main = console->main();
-    main->findChild<QComboBox*>("chkDefaultStatus")->setCurrentText("NEXT CLIP");
-    main->addClips(files);
-    benchButton(main, "btnrepeatplaylist")->click();
-    benchButton(main, "btnScreen1")->click(); // the stage "Main" goes on air
-    benchButton(main, "chkPlayAfterLoad")->setChecked(true);
+    addChainedClips(main, files);
     benchButton(main, "btnLayerA")->click();
     pause(500); // the stage's windows are shown and placed
 

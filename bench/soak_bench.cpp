@@ -15,7 +15,6 @@
 #include "bench_measure.h"
 #include "bench_show.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -98,11 +97,7 @@ int main(int argc, char* argv[])
     if (!console)
         return 1;
     MainWindow* main = console->main();
-    main->findChild<QComboBox*>("chkDefaultStatus")->setCurrentText("NEXT CLIP");
-    main->addClips(files);
-    benchButton(main, "btnrepeatplaylist")->click();
-    benchButton(main, "btnScreen1")->click(); // the stage "Main" goes on air
-    benchButton(main, "chkPlayAfterLoad")->setChecked(true);
+    addChainedClips(main, files);
 
     ChannelCount counts[2];
     QElapsedTimer clock; // for the times of openings
