@@ -2,6 +2,7 @@
 
 #include "media/notification_ring.h"
 #include "media/playback_session.h"
+#include "media/thread_rank.h"
 #include "media/video_sink.h"
 #include "shared/player_wait.h"
 
@@ -255,6 +256,7 @@ TFFPlayer::beginOpening(const QString& fileName, VideoSink* screen, const OpenSe
     opening->session =
         std::make_unique<PlaybackSession>(fileName, settings, m_live, screen, std::move(callbacks));
     std::thread([opening] {
+        runAsWorkAhead("opening");
         QString error;
         opening->opened = opening->session->open(error);
         opening->error = error;

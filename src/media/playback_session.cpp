@@ -1,6 +1,7 @@
 #include "media/playback_session.h"
 
 #include "media/sound_output.h"
+#include "media/thread_rank.h"
 #include "media/video_filter_graph.h"
 
 #include <algorithm>
@@ -12,9 +13,6 @@ constexpr int PictureQueueSize = 3;
 constexpr int SoundQueueSize = 9;
 constexpr int MaxQueueBytes = 15 * 1024 * 1024;
 constexpr int MinPackets = 5;
-constexpr double SyncThresholdMin = 0.04;
-constexpr double SyncThresholdMax = 0.1;
-constexpr double FrameDuplicationThreshold = 0.1;
 constexpr double RefreshRate = 0.01;
 // How long, at most, the pictures wait for the sound when play begins (seconds).
 constexpr double SoundStartWait = 1.0;
@@ -187,6 +185,7 @@ bool PlaybackSession::start(QString& error)
     if (m_audioStream >= 0)
         m_audio.thread = std::thread(&PlaybackSession::audioDecodeLoop, this);
     m_readThread = std::thread([this] {
+        nameThisThread("read");
         readLoop();
         std::lock_guard lock(m_control);
         m_readEnded = true;
@@ -428,6 +427,7 @@ bool PlaybackSession::changeFilters(const QString& filters, bool deinterlace)
 
 void PlaybackSession::videoDecodeLoop()
 {
+    runAsWorkAhead("video decode");
     FramePtr decoded(av_frame_alloc());
     FramePtr filtered(av_frame_alloc());
     const AVRational rate = av_guess_frame_rate(m_format.get(), m_video.stream, nullptr);
@@ -487,6 +487,7 @@ void PlaybackSession::videoDecodeLoop()
 
 void PlaybackSession::audioDecodeLoop()
 {
+    nameThisThread("sound decode");
     FramePtr frame(av_frame_alloc());
     for (;;) {
         const int got = m_audio.decode(frame.get());
@@ -545,21 +546,12 @@ double PlaybackSession::frameDuration(const DecodedFrame& frame, const DecodedFr
     return duration;
 }
 
-double PlaybackSession::targetDelay(double delay) const
+PicturePacing::Delay PlaybackSession::pictureDelay(double duration) const
 {
     if (masterSync() == stVideo)
-        return delay;
-    const double difference = m_videoClock.get() - masterClock();
-    const double threshold = std::clamp(delay, SyncThresholdMin, SyncThresholdMax);
-    if (!std::isnan(difference) && std::fabs(difference) < m_maxFrameDuration) {
-        if (difference <= -threshold)
-            delay = std::max(0.0, delay + difference);
-        else if (difference >= threshold && delay > FrameDuplicationThreshold)
-            delay = delay + difference;
-        else if (difference >= threshold)
-            delay = 2 * delay;
-    }
-    return delay;
+        return {duration, false};
+    return PicturePacing::pictureDelay(duration, m_videoClock.get() - masterClock(),
+                                       m_maxFrameDuration);
 }
 
 void PlaybackSession::reportPosition(double seconds, bool force)
@@ -678,13 +670,13 @@ void PlaybackSession::refreshVideo(double& remaining)
             remaining = std::min(remaining, RefreshRate);
             return;
         }
-        const double delay = targetDelay(frameDuration(*last, *frame));
-        if (!showNow && time < m_frameTimer + delay) {
-            remaining = std::min(m_frameTimer + delay - time, remaining);
+        const PicturePacing::Delay delay = pictureDelay(frameDuration(*last, *frame));
+        if (!showNow && time < m_frameTimer + delay.seconds) {
+            remaining = std::min(m_frameTimer + delay.seconds - time, remaining);
             return;
         }
-        m_frameTimer += delay;
-        if (delay > 0 && time - m_frameTimer > SyncThresholdMax)
+        m_frameTimer += delay.seconds;
+        if (delay.seconds > 0 && time - m_frameTimer > PicturePacing::SyncThresholdMax)
             m_frameTimer = time;
         if (!std::isnan(frame->pts))
             m_videoClock.set(frame->pts, frame->serial);
@@ -694,10 +686,13 @@ void PlaybackSession::refreshVideo(double& remaining)
         // catches up within a few pictures, with none missing. What lateness is left when
         // that time ends is forgiven once (the sound sync corrects the rest): it is the
         // start's, and counting it against the next pictures would drop several at once.
+        // Nor is a picture dropped while the pictures catch up with the sound gently: they
+        // are shown as fast as the machine can until they have.
         const bool mayDrop = m_playingSince > 0 && time - m_playingSince > StartWithoutDrops;
         if (mayDrop && !std::exchange(m_dropsAllowed, true))
             m_frameTimer = std::max(m_frameTimer, time);
-        if (!showNow && m_steps == 0 && m_pictures->remaining() > 1 && mayDrop) {
+        if (!showNow && m_steps == 0 && m_pictures->remaining() > 1 && mayDrop &&
+            !delay.catchingUp) {
             DecodedFrame* next = m_pictures->peekNext();
             if (time > m_frameTimer + frameDuration(*frame, *next)) {
                 m_pictures->next(); // late: dropped
@@ -728,6 +723,7 @@ void PlaybackSession::refreshVideo(double& remaining)
 
 void PlaybackSession::playbackLoop()
 {
+    nameThisThread("playback");
     notify(2, psPlay);
     if (m_videoStream < 0 && m_settings.paused)
         notify(2, psPause); // sound alone has no first picture to wait for

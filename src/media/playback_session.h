@@ -4,6 +4,7 @@
 #include "media/frame_queue.h"
 #include "media/media_clock.h"
 #include "media/packet_queue.h"
+#include "media/picture_pacing.h"
 #include "media/picture_presenter.h"
 #include "media/player_types.h"
 #include "media/stream_decoder.h"
@@ -33,6 +34,8 @@ class VideoSink;
 // - the playback thread shows pictures, runs the video and external clocks, reports
 //   positions, the end and the states psPlay / psPause / psStop;
 // - the sound thread (SDL) takes sound frames and runs the audio clock.
+// The picture decoding (with its filter graph) and the opening run a rank below the others
+// (thread_rank.h): they work ahead, the others must be on time.
 // The user-interface thread calls the public operations; they only set requests and flags
 // (under m_control, or atomic) that the threads pick up; no thread writes another's own
 // state. Calls go down the hierarchy, wake-ups go up.
@@ -139,7 +142,8 @@ private:
     // Opens the sound device, paused as the session is; nothing changes when it cannot.
     bool openSound(QString& error);
     void refreshVideo(double& remaining);
-    double targetDelay(double delay) const;
+    // The delay before the next picture, kept in step with the master clock.
+    PicturePacing::Delay pictureDelay(double duration) const;
     double frameDuration(const DecodedFrame& frame, const DecodedFrame& next) const;
     double masterClock() const;
     int masterSync() const;

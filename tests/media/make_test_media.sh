@@ -51,12 +51,13 @@ for colour in red blue; do
   ff -f lavfi -i "color=c=$colour:size=320x240" -frames:v 1 "$colour.png"
 done
 
-# Numbered pictures, one second at 25 a second with sound: each picture is one flat colour
-# that tells its clip and its number (numbered_frames.h reads it).
-for clip in 1 2; do
-  ff -f lavfi -i "color=c=black:size=96x54:rate=25:duration=1,format=gbrp,geq=r=$((40 + 50 * (clip - 1))):g=20+20*mod(N\,10):b=20+20*trunc(N/10)" \
-     -f lavfi -i "$tone:duration=1" -ac 2 -c:v libx264 -preset ultrafast -qp 0 -pix_fmt yuv420p \
-     -c:a aac -shortest "numbered_$clip.mp4"
+# Numbered pictures at 25 a second with sound (clips 1 and 2 one second, clip 3 four): each
+# picture is one flat colour that tells its clip and its number (numbered_frames.h reads it).
+for clip in 1 2 3; do
+  seconds=$((clip == 3 ? 4 : 1))
+  ff -f lavfi -i "color=c=black:size=96x54:rate=25:duration=$seconds,format=gbrp,geq=r=$((40 + 50 * (clip - 1))):g=20+20*mod(N\,10):b=20+20*trunc(N/10)" \
+     -f lavfi -i "$tone:duration=$seconds" -ac 2 -c:v libx264 -preset ultrafast -qp 0 \
+     -pix_fmt yuv420p -c:a aac -shortest "numbered_$clip.mp4"
 done
 
 cp clip_h264.mp4 "Überraschung – è.mp4"

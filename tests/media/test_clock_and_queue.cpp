@@ -1,7 +1,9 @@
-// The player's clock and packet queues on their own: the serials that make stale packets and
-// clocks unknown after a seek, pause and speed, and the queue's hand-over between threads.
+// The player's clock, its picture pacing and packet queues on their own: the serials that make
+// stale packets and clocks unknown after a seek, pause and speed, how long a picture stays
+// against the sound, and the queue's hand-over between threads.
 #include "media/media_clock.h"
 #include "media/packet_queue.h"
+#include "media/picture_pacing.h"
 
 #include <QTest>
 #include <thread>
@@ -98,6 +100,43 @@ private slots:
             other.set(theirs, 0);
         own.syncTo(other, 0.1);
         QVERIFY2(near(own.get(), expected), qPrintable(QString::number(own.get())));
+    }
+
+    void aPictureKeepsInStepWithTheSound_data()
+    {
+        QTest::addColumn<double>("duration");   // of the picture on screen
+        QTest::addColumn<double>("difference"); // picture clock minus sound clock
+        QTest::addColumn<double>("delay");
+        QTest::addColumn<bool>("catchingUp");
+        const double unknown = NAN;
+        QTest::newRow("in step") << 0.02 << 0.0 << 0.02 << false;
+        QTest::newRow("behind within the threshold") << 0.02 << -0.03 << 0.02 << false;
+        QTest::newRow("sound clock unknown") << 0.02 << unknown << 0.02 << false;
+        // A few pictures behind, as after a busy moment: shown for half their time, none
+        // dropped for it.
+        QTest::newRow("50p, 60 ms behind") << 0.02 << -0.06 << 0.01 << true;
+        QTest::newRow("25p, 100 ms behind") << 0.04 << -0.1 << 0.02 << true;
+        QTest::newRow("10p, 150 ms behind") << 0.1 << -0.15 << 0.05 << true;
+        QTest::newRow("50p, at the gentle limit") << 0.02 << -0.2 << 0.01 << true;
+        // Far behind: at once, late pictures may be dropped.
+        QTest::newRow("25p, 300 ms behind") << 0.04 << -0.3 << 0.0 << false;
+        QTest::newRow("5p, 300 ms behind") << 0.2 << -0.3 << 0.0 << false;
+        // Ahead: a short picture is shown twice as long, a long one waits for the sound.
+        QTest::newRow("25p, 60 ms ahead") << 0.04 << 0.06 << 0.08 << false;
+        QTest::newRow("5p, 150 ms ahead") << 0.2 << 0.15 << 0.35 << false;
+        // A timestamp jump larger than a picture may last is not a lag.
+        QTest::newRow("jump behind") << 0.04 << -12.0 << 0.04 << false;
+    }
+    void aPictureKeepsInStepWithTheSound()
+    {
+        QFETCH(double, duration);
+        QFETCH(double, difference);
+        QFETCH(double, delay);
+        QFETCH(bool, catchingUp);
+        const PicturePacing::Delay paced = PicturePacing::pictureDelay(duration, difference, 10.0);
+        QVERIFY2(std::fabs(paced.seconds - delay) < 1e-9,
+                 qPrintable(QString::number(paced.seconds)));
+        QCOMPARE(paced.catchingUp, catchingUp);
     }
 
     void packetsKeepTheSerialTheyWereQueuedWith()

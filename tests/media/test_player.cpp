@@ -4,15 +4,19 @@
 #include "media/player_probe.h"
 #include "media/recording_sink.h"
 #include "media/test_media.h"
+#include "media/thread_rank.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +44,45 @@ public:
 private:
     mutable QMutex m_seenMutex;
     QList<std::optional<PictureNumber>> m_seen;
+};
+
+// A sink that takes 15 ms to show each picture, as a large picture scaled on a busy machine,
+// and is held once for 150 ms after showing picture `heldAt`, as by a busy moment. It notes
+// each picture's number and how far the picture clock was from the sound when it came.
+class BusySink : public RecordingSink {
+public:
+    struct Shown {
+        int number = -1;
+        double drift = 0;
+    };
+    BusySink(const TFFPlayer& player, int heldAt)
+        : m_player(player)
+        , m_heldAt(heldAt)
+    {
+    }
+    void present(const QImage& picture, const QRect& target, const QColor& background) override
+    {
+        RecordingSink::present(picture, target, background);
+        const std::optional<PictureNumber> number = readPictureNumber(picture);
+        {
+            QMutexLocker lock(&m_shownMutex);
+            m_shown.append({number ? number->number : -1, m_player.ClockDrift()});
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        if (number && number->number == m_heldAt)
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    QList<Shown> shown() const
+    {
+        QMutexLocker lock(&m_shownMutex);
+        return m_shown;
+    }
+
+private:
+    const TFFPlayer& m_player;
+    const int m_heldAt;
+    mutable QMutex m_shownMutex;
+    QList<Shown> m_shown;
 };
 
 // A file that stops answering, as a network share that is gone: a pipe that gives the first
@@ -727,6 +770,61 @@ private slots:
         // Nothing of a dropped preparation was shown.
         for (const std::optional<PictureNumber>& picture : sink.seen())
             QVERIFY(!picture || picture->clip == 1);
+    }
+
+    void aPictureBehindTheSoundCatchesUpWithoutADrop()
+    {
+        // Held at picture 60 (2.4 s, after the start's time without drops), the pictures fall
+        // 150 ms behind the sound.
+        TFFPlayer player;
+        BusySink sink(player, 60);
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("numbered_3.mp4"), &sink, false));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.states.contains(psEnd), EndTimeout);
+        const QList<BusySink::Shown> shown = sink.shown();
+        qsizetype at = 0;
+        while (at < shown.size() && shown[at].number != 60)
+            ++at;
+        QVERIFY(at + 1 < shown.size());
+        QVERIFY2(shown[at + 1].drift < -0.1, qPrintable(QString::number(shown[at + 1].drift)));
+        // Every picture comes, in order, until the picture is back in step with the sound.
+        do {
+            ++at;
+            QCOMPARE(shown[at].number, shown[at - 1].number + 1);
+        } while (shown[at].drift < -0.04 && at + 1 < shown.size());
+        QVERIFY2(shown[at].drift >= -0.04, "the picture never caught up with the sound");
+    }
+
+    void theWorkAheadRunsARankBelowThePicture()
+    {
+        RecordingSink sink;
+        TFFPlayer player;
+        PlayerProbe probe(player);
+        QVERIFY(player.Open(media("clip_h264.mp4"), &sink, false));
+        QTRY_VERIFY(sink.count() > 0);
+        // Each thread's rank by its name (FFmpeg's workers carry their starter's name).
+        QMultiMap<QString, int> ranks;
+        for (const QString& task :
+             QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile name("/proc/self/task/" + task + "/comm");
+            if (name.open(QIODevice::ReadOnly))
+                ranks.insert(QString::fromUtf8(name.readAll().trimmed()),
+                             getpriority(PRIO_PROCESS, id_t(task.toInt())));
+        }
+        const int own = getpriority(PRIO_PROCESS, 0);
+        const int ahead = std::min(own + WorkAheadNiceness, 19);
+        const QList<std::pair<QString, int>> expected{
+            {"playback", own}, {"read", own}, {"sound decode", own}, {"video decode", ahead}};
+        for (const auto& [thread, rank] : expected) {
+            QVERIFY2(ranks.contains(thread), qPrintable(thread));
+            for (const int seen : ranks.values(thread))
+                QCOMPARE(seen, rank);
+        }
+        // The picture decoder's workers, started by the opening (one core has none).
+        QVERIFY(QThread::idealThreadCount() == 1 || ranks.contains("opening"));
+        for (const int seen : ranks.values("opening"))
+            QCOMPARE(seen, ahead);
+        player.Stop(true);
     }
 
     void twoPlayersPlayAtOnce()
