@@ -4,18 +4,21 @@
 #include <cmath>
 
 namespace PicturePacing {
-Delay pictureDelay(double duration, double difference, double maxFrameDuration)
+double pictureDelay(double duration, double difference, double maxFrameDuration)
 {
     if (std::isnan(difference) || std::fabs(difference) >= maxFrameDuration)
-        return {duration, false};
+        return duration;
     const double threshold = std::clamp(duration, SyncThresholdMin, SyncThresholdMax);
-    if (difference <= -threshold) {
-        if (-difference <= GentleCatchUpLimit)
-            return {duration / 2, true};
-        return {std::max(0.0, duration + difference), false};
-    }
+    if (difference <= -threshold)
+        return -difference <= GentleCatchUpLimit ? duration / 2
+                                                 : std::max(0.0, duration + difference);
     if (difference >= threshold)
-        return {duration > FrameDuplicationThreshold ? duration + difference : 2 * duration, false};
-    return {duration, false};
+        return duration > FrameDuplicationThreshold ? duration + difference : 2 * duration;
+    return duration;
+}
+
+bool mayDropLatePicture(double behind)
+{
+    return std::isnan(behind) || behind > GentleCatchUpLimit;
 }
 } // namespace PicturePacing

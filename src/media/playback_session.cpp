@@ -546,12 +546,20 @@ double PlaybackSession::frameDuration(const DecodedFrame& frame, const DecodedFr
     return duration;
 }
 
-PicturePacing::Delay PlaybackSession::pictureDelay(double duration) const
+double PlaybackSession::pictureDelay(double duration) const
 {
     if (masterSync() == stVideo)
-        return {duration, false};
+        return duration;
     return PicturePacing::pictureDelay(duration, m_videoClock.get() - masterClock(),
                                        m_maxFrameDuration);
+}
+
+bool PlaybackSession::mayDropLatePicture(const DecodedFrame& frame) const
+{
+    // The pictures are the clock: the time alone decides.
+    if (masterSync() == stVideo)
+        return true;
+    return PicturePacing::mayDropLatePicture(masterClock() - frame.pts);
 }
 
 void PlaybackSession::reportPosition(double seconds, bool force)
@@ -670,13 +678,13 @@ void PlaybackSession::refreshVideo(double& remaining)
             remaining = std::min(remaining, RefreshRate);
             return;
         }
-        const PicturePacing::Delay delay = pictureDelay(frameDuration(*last, *frame));
-        if (!showNow && time < m_frameTimer + delay.seconds) {
-            remaining = std::min(m_frameTimer + delay.seconds - time, remaining);
+        const double delay = pictureDelay(frameDuration(*last, *frame));
+        if (!showNow && time < m_frameTimer + delay) {
+            remaining = std::min(m_frameTimer + delay - time, remaining);
             return;
         }
-        m_frameTimer += delay.seconds;
-        if (delay.seconds > 0 && time - m_frameTimer > PicturePacing::SyncThresholdMax)
+        m_frameTimer += delay;
+        if (delay > 0 && time - m_frameTimer > PicturePacing::SyncThresholdMax)
             m_frameTimer = time;
         if (!std::isnan(frame->pts))
             m_videoClock.set(frame->pts, frame->serial);
@@ -686,13 +694,13 @@ void PlaybackSession::refreshVideo(double& remaining)
         // catches up within a few pictures, with none missing. What lateness is left when
         // that time ends is forgiven once (the sound sync corrects the rest): it is the
         // start's, and counting it against the next pictures would drop several at once.
-        // Nor is a picture dropped while the pictures catch up with the sound gently: they
-        // are shown as fast as the machine can until they have.
+        // Nor is a picture dropped that is only a little behind the sound, as after a busy
+        // moment: it and the next are shown without waiting until they have caught up.
         const bool mayDrop = m_playingSince > 0 && time - m_playingSince > StartWithoutDrops;
         if (mayDrop && !std::exchange(m_dropsAllowed, true))
             m_frameTimer = std::max(m_frameTimer, time);
         if (!showNow && m_steps == 0 && m_pictures->remaining() > 1 && mayDrop &&
-            !delay.catchingUp) {
+            mayDropLatePicture(*frame)) {
             DecodedFrame* next = m_pictures->peekNext();
             if (time > m_frameTimer + frameDuration(*frame, *next)) {
                 m_pictures->next(); // late: dropped

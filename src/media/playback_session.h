@@ -143,7 +143,9 @@ private:
     bool openSound(QString& error);
     void refreshVideo(double& remaining);
     // The delay before the next picture, kept in step with the master clock.
-    PicturePacing::Delay pictureDelay(double duration) const;
+    double pictureDelay(double duration) const;
+    // Whether `frame`, its time passed, is far enough behind to be dropped.
+    bool mayDropLatePicture(const DecodedFrame& frame) const;
     double frameDuration(const DecodedFrame& frame, const DecodedFrame& next) const;
     double masterClock() const;
     int masterSync() const;
