@@ -1,5 +1,6 @@
 #include "media/playback_session.h"
 
+#include "media/picture_pacing.h"
 #include "media/sound_output.h"
 #include "media/thread_rank.h"
 #include "media/video_filter_graph.h"

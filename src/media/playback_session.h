@@ -4,7 +4,6 @@
 #include "media/frame_queue.h"
 #include "media/media_clock.h"
 #include "media/packet_queue.h"
-#include "media/picture_pacing.h"
 #include "media/picture_presenter.h"
 #include "media/player_types.h"
 #include "media/stream_decoder.h"
